@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds, and starts the game in the per-user directory, where the
+# settings and high scores survive rebuilds. The pack there is a link to the built one unless
+# the player has put a pack of their own there.
+set -euo pipefail
+top="$(cd "$(dirname "$0")/.." && pwd)"
+"$top/scripts/install-deps.sh"
+"$top/scripts/build.sh"
+dir="${XDG_DATA_HOME:-$HOME/.local/share}/hollowmere"
+mkdir -p "$dir"
+if [ ! -e "$dir/hollowmere.data" ] || [ -L "$dir/hollowmere.data" ]; then
+  if [ ! -f "$top/build/hollowmere.data" ]; then
+    echo "play: there is no resource pack: build/hollowmere.data was not made" >&2
+    exit 1
+  fi
+  ln -sfn "$top/build/hollowmere.data" "$dir/hollowmere.data"
+fi
+cd "$dir"
+exec "$top/build/hollowmere"

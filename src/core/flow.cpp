@@ -1,0 +1,100 @@
+// Game flow: the new-game reset, the title and menu frame handlers, and the game tick, which
+// advances the whole world by tick_seconds by calling every subsystem's update in a fixed
+// order. The order matters: the game ends in the tick after the last barrel leaves.
+
+#include "core/core.h"
+
+#include "audio/audio.h"
+#include "combat/combat.h"
+#include "menu/menu.h"
+#include "world/world.h"
+
+#include <SDL/SDL_keysym.h>
+#include <cstdlib>
+
+long game_ticks_run = 0;
+
+void new_game(game_record *g) {
+    // Frees the old tanks with their voices and makes the three enemies and the player's tank.
+    g->game_time = 0;
+    g->thump_timer = 0;
+    g->score = 0;
+    g->barrels_left = BARREL_COUNT;
+    g->barrels = make_barrels(g->barrels);
+    set_up_tanks(g);
+    if (g->power_up) {
+        free(g->power_up);
+        g->power_up = nullptr;
+    }
+    g->player_name[0] = 0;
+    g->name_cursor = 0;
+    reset_name_cursor();
+    g->frame_ms_avg = 0;
+}
+
+// The title and menu screens run at no more than ten frames a second.
+static void pad_frame(int dt) {
+    if (dt < 100) sleep_ms(100 - dt);
+    rand();
+}
+
+void title_frame(int dt) {
+    pad_frame(dt);
+    if (game->key_state[SDLK_SPACE] == 1) {
+        new_game(game);
+        game->flags = FLAG_PLAYING;
+    }
+}
+
+int menu_frame(int dt) {
+    pad_frame(dt);
+    return menu_input(game);
+}
+
+// The heartbeat quickens as barrels are lost.
+static void heartbeat(game_record *g) {
+    static sound *thump = nullptr;
+    float interval = g->barrels_left * 0.2f + 0.4f;
+    if (!thump) thump = load_sound(g, "audio_thump", 1.0f, SOUND_AMBIENT);
+    g->thump_timer += g->tick_seconds;
+    if (g->thump_timer > interval) {
+        g->thump_timer -= interval;
+        play_sound(g, thump, 1.0f, 0, 0);
+    }
+}
+
+void game_tick() {
+    game_record *g = game;
+    ++game_ticks_run;
+    heartbeat(g);
+
+    if (g->player) read_controls(g, g->player);
+    update_player_tanks(g, g->player);
+    run_enemy_behaviours(g, g->enemies);
+    update_enemy_tanks(g, g->enemies);
+
+    for (player_tank *t = g->player; t; t = t->next) {
+        if (t->alive > 0) {
+            move_tank(g, t);
+            push_barrels(g, t);
+        }
+    }
+    for (enemy_tank *t = g->enemies; t; t = t->next) {
+        if (t->active > 0) {
+            move_tank(g, t);
+            push_barrels(g, t);
+        }
+    }
+    for (player_tank *t = g->player; t; t = t->next) t->missiles = update_projectiles(g, t->missiles);
+    for (enemy_tank *t = g->enemies; t; t = t->next) t->missiles = update_projectiles(g, t->missiles);
+
+    update_explosions(g);
+
+    if (g->barrels_left <= 0) g->flags |= FLAG_GAME_OVER;
+
+    if (!g->power_up && random_unit() < g->tick_seconds * 0.2) g->power_up = make_power_up(g);
+    g->power_up = age_power_up(g, g->power_up);
+
+    update_smoke(g);
+    update_barrels(g);
+}

@@ -1,0 +1,192 @@
+// Start-up, the frame loop, keyboard capture, the frame timer and the single exit path.
+// The frame update decides from the state bits whether the game advances and cuts long
+// frames into ticks of at most 100 ms so that the simulation stays stable when slow.
+
+#include "core/core.h"
+
+#include "audio/audio.h"
+#include "pack/pack.h"
+#include "render/render.h"
+
+#include <SDL/SDL.h>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+game_record *game = nullptr;
+int key_state[KEY_COUNT + 1];
+
+static uint32_t last_ticks = 0;
+static const char *const settings_path = "hollowmere.cfg";
+static const char *const pack_path = "hollowmere.data";
+
+double random_unit() { return rand() / 32767.0; }
+
+double length2d(double x, double y) { return std::sqrt(x * x + y * y); }
+
+void zero_bytes(void *p, size_t n) {
+    auto *b = static_cast<unsigned char *>(p);
+    for (size_t i = 0; i < n; ++i) b[i] = 0;
+}
+
+game_record *new_game_record() {
+    auto *g = static_cast<game_record *>(std::calloc(1, sizeof(game_record)));
+    if (!g) {
+        fprintf(stderr, "ui_init failed: out of memory\n");
+        exit(1);
+    }
+    g->key_state = key_state;
+    g->flags = FLAG_GAME_OVER;
+    return g;
+}
+
+[[noreturn]] void save_and_exit(int status) {
+    if (game) write_settings(game, settings_path);
+    exit(status);
+}
+
+// Opens the pack before anything else; without one the game has nothing to show.
+static pack_entry *open_pack() {
+    int open_error = 0;
+    pack_entry *pack = load_pack(pack_path, &open_error);
+    if (!pack) {
+        if (open_error)
+            fprintf(stderr, "%s: cannot open resource pack: %s\n", pack_path, strerror(open_error));
+        else
+            fprintf(stderr, "%s: cannot open resource pack: no resources\n", pack_path);
+    }
+    return pack;
+}
+
+void ui_init() {
+    pack_entry *pack = open_pack();
+    if (!pack) exit(1); // nothing to save yet: the record does not exist
+
+    // Video and timer only: audio is its own subsystem, so a machine without sound still plays.
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) < 0 || SDL_GetVideoInfo() == nullptr) {
+        fprintf(stderr, "ui_init failed: %s\n", SDL_GetError());
+        exit(1);
+    }
+    srand(17);
+
+    game = new_game_record();
+    game->pack = pack;
+    read_settings(game, settings_path);
+    game->frame_ms = 0;
+
+    SDL_WM_SetCaption("Hollowmere", "Hollowmere");
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 5);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 5);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 5);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    if (!SDL_SetVideoMode(game->settings.width, game->settings.height, game->settings.bit_depth, SDL_OPENGL)) {
+        fprintf(stderr, "ui_init failed: %s\n", SDL_GetError());
+        save_and_exit(1);
+    }
+}
+
+void key_event(int sym, bool down) {
+    if (sym < 0 || sym >= KEY_COUNT) return;
+    if (down) {
+        key_state[sym] = 1;
+        last_key = sym;
+    } else {
+        key_state[sym] = 0;
+    }
+}
+
+void poll_events() {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        switch (event.type) {
+        case SDL_KEYDOWN:
+            key_event(event.key.keysym.sym, true);
+            break;
+        case SDL_KEYUP:
+            key_event(event.key.keysym.sym, false);
+            break;
+        case SDL_QUIT:
+            save_and_exit(0);
+        default:
+            break;
+        }
+    }
+}
+
+double elapsed_ms() {
+    if (last_ticks == 0) last_ticks = SDL_GetTicks();
+    int result = static_cast<int>(SDL_GetTicks() - last_ticks);
+    last_ticks = SDL_GetTicks();
+    return result;
+}
+
+void sleep_ms(uint32_t ms) { SDL_Delay(ms); }
+
+void advance_frame(game_record *g, int dt) {
+    g->game_time += dt / 1000.0;
+
+    if (!((g->flags & FLAG_QUALIFIES) && (g->flags & FLAG_GAME_OVER)) && key_state[SDLK_ESCAPE] == 1) {
+        if (!(g->flags & FLAG_MENU)) {
+            key_state[SDLK_ESCAPE] = 0;
+            last_key = 0;
+            stop_all_sounds(g);
+        }
+        g->flags |= FLAG_MENU;
+    }
+
+    g->frame_ms = dt;
+
+    if (g->flags & FLAG_MENU) {
+        g->tick_seconds = dt / 1000.0;
+        g->frame_ms_avg = (g->frame_ms_avg * 99 + dt) / 100;
+        menu_frame(dt);
+        return;
+    }
+
+    if ((g->flags & FLAG_PLAYING) && !(g->flags & FLAG_FROZEN)) {
+        if (g->score > g->settings.high_scores[HIGH_SCORE_COUNT - 1])
+            g->flags |= FLAG_QUALIFIES;
+        else
+            g->flags &= ~FLAG_QUALIFIES;
+        g->frame_ms_avg = (g->frame_ms_avg * 99 + dt) / 100;
+        if (dt <= 100) {
+            g->tick_seconds = dt / 1000.0;
+            game_tick();
+        } else {
+            while (dt > 100) {
+                dt -= 100;
+                g->tick_seconds = 0.1f;
+                game_tick();
+            }
+            if (dt > 0.001) {
+                g->tick_seconds = dt / 1000.0;
+                game_tick();
+            }
+        }
+        return;
+    }
+
+    g->tick_seconds = dt / 1000.0;
+    if (g->flags & FLAG_GAME_OVER) {
+        if (g->flags & FLAG_QUALIFIES) {
+            if (name_entry(dt)) {
+                insert_high_score(g, g->score, g->player_name);
+                g->flags ^= FLAG_QUALIFIES;
+            }
+        } else {
+            title_frame(dt);
+        }
+    }
+    // Playing and frozen: the developer single-step block is left out, so nothing advances.
+}
+
+void frame_update() { advance_frame(game, static_cast<int>(elapsed_ms())); }
+
+void run_frame() {
+    frame_update();
+    draw_frame(game);
+    SDL_GL_SwapBuffers();
+    last_key = 0;
+}

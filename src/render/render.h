@@ -1,0 +1,125 @@
+// Rendering: GL state and display-list handles, textures, meshes and materials, tank types,
+// the bitmap font, the frame with its camera, HUD and text screens, and the radar.
+// Everything loaded here lives for the whole run; display lists and textures are renewed
+// after a video-mode switch so that their owners never notice it.
+#pragma once
+
+#include <GL/gl.h>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct game_record;
+struct tank;
+
+// --- display-list handles ---
+struct dlist {
+    uint32_t id;
+    int32_t dirty; // 1: compile before the next call
+    dlist *next;
+};
+extern dlist *dlist_registry;
+dlist *new_dlist();
+void gl_setup(game_record *game);
+void set_video_mode(int fullscreen, int width, int height, int bits);
+
+// --- textures ---
+struct texture {
+    std::string name;
+    int32_t width;
+    int32_t height;
+    int32_t channels;            // 1 to 4
+    std::vector<uint8_t> pixels; // converted texels, kept for re-upload
+    GLenum wrap_s;
+    GLenum wrap_t;
+    GLuint gl_name;
+    texture *next;
+};
+extern texture *texture_registry;
+texture *load_texture(game_record *game, const char *name, int channels, GLenum wrap);
+void reload_textures();
+// Converts the pixels of a texture resource (no GL); false with a message on bad data.
+bool convert_texture(const std::string &name, const uint8_t *data, size_t size, int channels,
+                     int32_t *width, int32_t *height, std::vector<uint8_t> *pixels);
+
+// --- meshes and materials ---
+struct face {
+    int32_t count;
+    std::vector<int32_t> vertex_index;
+    std::vector<int32_t> normal_index;
+    std::vector<int32_t> texcoord_index;
+    face *next;
+};
+
+struct material {
+    float emission[4];
+    float ambient[4];
+    float diffuse[4];
+    float specular[4];
+};
+
+struct geo {
+    dlist *list;
+    std::string name;
+    int32_t vertex_count;
+    std::vector<float> vertices; // x, y, z
+    int32_t normal_count;
+    std::vector<float> normals; // negated from the text
+    int32_t texcoord_count;
+    std::vector<float> texcoords; // u, v
+    float min_x, min_y, min_z;
+    float max_x, max_y, max_z;
+    face *faces; // reverse text order
+    struct material *material;
+    struct texture *texture;
+};
+
+// Parses OBJ-subset text of the given length; null with a message on malformed text.
+geo *parse_obj(const char *name, const char *text, size_t length);
+geo *load_geo(game_record *game, const char *name);
+// Parses material text; never fails (absent keywords leave zeros).
+material *parse_material(const char *text, size_t length);
+material *load_material(game_record *game, const char *name);
+void draw_geo(geo *g);
+// Releases a mesh that is not part of the game's lifetime (tests, tools).
+void free_geo(geo *g);
+
+// --- tank types ---
+struct tank_type {
+    std::string name;
+    struct geo *geo;
+    float turn_rate;
+    float top_speed;
+    float param3; // unused by any behaviour
+    float radius;
+    float reload_time;
+    float param6; // unused by any behaviour
+    tank_type *next;
+};
+void register_tank_type(game_record *game, const char *name, float turn_rate, float top_speed, float param3,
+                        float radius, float reload_time, float param6, const char *object, const char *texture_name,
+                        const char *material_name);
+tank_type *find_tank_type(game_record *game, const char *name);
+dlist *unit_quad();
+
+// --- font and text ---
+extern texture *font_texture;
+extern int text_centred;
+int build_font(game_record *game);
+void draw_text(const char *format, ...) __attribute__((format(printf, 1, 2)));
+void draw_glyph_decal(game_record *game, int code);
+
+// --- frame drawing ---
+extern float camera_distance;
+extern float camera_tilt;
+extern float camera_spin;
+extern float instructions_scroll;
+void draw_frame(game_record *game);
+void draw_scene(game_record *game);
+void draw_hud(game_record *game);
+void draw_title_panel(game_record *game);
+void draw_instructions(game_record *game, float clock);
+void draw_name_entry(game_record *game, const char *prompt, const char *name, int max_length, int length);
+
+// --- radar ---
+void draw_radar(game_record *game);

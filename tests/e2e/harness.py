@@ -1,0 +1,244 @@
+"""Drives the real hollowmere executable under Xvfb: a private X server, the game started in a
+scratch directory, real key events through xdotool, screenshots, and closing the window the
+way a window manager does (a WM_DELETE_WINDOW client message).
+
+Environment (set by CTest): HOLLOWMERE_BIN, WM_CLOSE_BIN, HOLLOWMERE_BUILD.
+"""
+
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+
+BIN = os.environ.get("HOLLOWMERE_BIN", "")
+WM_CLOSE = os.environ.get("WM_CLOSE_BIN", "")
+BUILD = os.environ.get("HOLLOWMERE_BUILD", "")
+SHOTS = os.path.join(BUILD or tempfile.gettempdir(), "screenshots")
+
+
+def fail(message):
+    print("FAIL: " + message, flush=True)
+    sys.exit(1)
+
+
+def check(condition, message):
+    if not condition:
+        fail(message)
+    print("ok: " + message, flush=True)
+
+
+def build_pack_bytes(records):
+    """Encodes (name, bytes) records with literal packets only: any valid encoder will do."""
+    plain = bytearray()
+    for name, data in records:
+        header = struct.pack("<I", len(data)) + name.encode().ljust(512, b"\0")
+        plain += header + data
+    out = bytearray()
+    for i in range(0, len(plain), 127):
+        chunk = plain[i:i + 127]
+        out.append(len(chunk))
+        out += chunk
+    return bytes(out)
+
+
+def game_pack_path():
+    """The generated pack of the build tree, or None while there is none."""
+    path = os.path.join(BUILD, "hollowmere.data")
+    return path if os.path.exists(path) else None
+
+
+class Xvfb:
+    """A private X server on a free display number."""
+
+    def __init__(self, width=1280, height=1024):
+        self.proc = None
+        for number in range(90, 190):
+            if os.path.exists("/tmp/.X11-unix/X%d" % number) or os.path.exists("/tmp/.X%d-lock" % number):
+                continue
+            proc = subprocess.Popen(["Xvfb", ":%d" % number, "-screen", "0", "%dx%dx24" % (width, height),
+                                     "-nolisten", "tcp"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            for _ in range(100):
+                if os.path.exists("/tmp/.X11-unix/X%d" % number):
+                    break
+                if proc.poll() is not None:
+                    break
+                time.sleep(0.05)
+            if proc.poll() is None and os.path.exists("/tmp/.X11-unix/X%d" % number):
+                self.proc = proc
+                self.display = ":%d" % number
+                return
+            proc.kill()
+        fail("cannot start Xvfb")
+
+    def stop(self):
+        if self.proc:
+            self.proc.terminate()
+            try:
+                self.proc.wait(5)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+
+
+class Game:
+    """One run of the game in its own working directory."""
+
+    def __init__(self, xvfb, workdir=None, pack=True, settings=None, env=None, audio="dummy"):
+        self.xvfb = xvfb
+        self.own_dir = workdir is None
+        self.dir = workdir or tempfile.mkdtemp(prefix="hollowmere-e2e-")
+        if pack is True:
+            source = game_pack_path()
+            if source:
+                shutil.copy(source, os.path.join(self.dir, "hollowmere.data"))
+            else:
+                with open(os.path.join(self.dir, "hollowmere.data"), "wb") as f:
+                    f.write(build_pack_bytes([("note_empty", b"a pack with nothing the game draws\0")]))
+        elif isinstance(pack, (bytes, bytearray)):
+            with open(os.path.join(self.dir, "hollowmere.data"), "wb") as f:
+                f.write(pack)
+        if settings is not None:
+            with open(os.path.join(self.dir, "hollowmere.cfg"), "wb") as f:
+                f.write(settings)
+        self.env = dict(os.environ)
+        self.env["DISPLAY"] = xvfb.display
+        self.env["SDL_AUDIODRIVER"] = audio
+        self.env.setdefault("ASAN_OPTIONS", "detect_leaks=0")
+        if env:
+            self.env.update(env)
+        self.out_path = os.path.join(self.dir, "stdout.txt")
+        self.err_path = os.path.join(self.dir, "stderr.txt")
+        self.proc = None
+        self.window = None
+
+    def start(self, wait_window=True):
+        self.proc = subprocess.Popen([BIN], cwd=self.dir, env=self.env, stdout=open(self.out_path, "wb"),
+                                     stderr=open(self.err_path, "wb"))
+        if wait_window:
+            self.window = self.find_window()
+            if not self.window:
+                self.kill()
+                fail("no game window appeared; stderr: " + self.stderr())
+            self.focus()
+        return self
+
+    def find_window(self, timeout=20):
+        end = time.time() + timeout
+        while time.time() < end:
+            if self.proc.poll() is not None:
+                return None
+            r = subprocess.run(["xdotool", "search", "--name", "^Hollowmere$"], env=self.env,
+                               capture_output=True, text=True)
+            ids = r.stdout.split()
+            if ids:
+                return ids[-1]
+            time.sleep(0.2)
+        return None
+
+    def focus(self):
+        subprocess.run(["xdotool", "windowfocus", "--sync", self.window], env=self.env, capture_output=True,
+                       timeout=10)
+        time.sleep(0.3)
+
+    def key(self, name, hold=0.25):
+        """Holds a key long enough for a 100 ms title or menu frame to see it."""
+        subprocess.run(["xdotool", "keydown", "--window", self.window, name], env=self.env, check=False)
+        time.sleep(hold)
+        subprocess.run(["xdotool", "keyup", "--window", self.window, name], env=self.env, check=False)
+        time.sleep(0.15)
+
+    def keydown(self, name):
+        subprocess.run(["xdotool", "keydown", "--window", self.window, name], env=self.env, check=False)
+
+    def keyup(self, name):
+        subprocess.run(["xdotool", "keyup", "--window", self.window, name], env=self.env, check=False)
+
+    def screenshot(self, name):
+        os.makedirs(SHOTS, exist_ok=True)
+        path = os.path.join(SHOTS, name + ".png")
+        subprocess.run(["import", "-window", self.window, path], env=self.env, capture_output=True, timeout=30)
+        return path
+
+    def window_size(self):
+        r = subprocess.run(["xdotool", "getwindowgeometry", self.window], env=self.env, capture_output=True,
+                           text=True)
+        for line in r.stdout.splitlines():
+            if "Geometry:" in line:
+                w, h = line.split(":")[1].strip().split("x")
+                return int(w), int(h)
+        return None
+
+    def close(self, timeout=15):
+        """Closes the window as a window manager does and waits for the process to end."""
+        subprocess.run([WM_CLOSE, self.window], env=self.env, check=False)
+        return self.wait(timeout)
+
+    def wait(self, timeout=15):
+        try:
+            return self.proc.wait(timeout)
+        except subprocess.TimeoutExpired:
+            self.kill()
+            fail("the game did not exit within %d s" % timeout)
+
+    def kill(self):
+        if self.proc and self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+
+    def stdout(self):
+        with open(self.out_path, "rb") as f:
+            return f.read().decode("utf-8", "replace")
+
+    def stderr(self):
+        with open(self.err_path, "rb") as f:
+            return f.read().decode("utf-8", "replace")
+
+    def settings(self):
+        path = os.path.join(self.dir, "hollowmere.cfg")
+        if not os.path.exists(path):
+            return None
+        with open(path, "rb") as f:
+            return f.read()
+
+    def cleanup(self):
+        self.kill()
+        if self.own_dir:
+            shutil.rmtree(self.dir, ignore_errors=True)
+
+
+def read_png_pixels(path):
+    """Returns (width, height, rows of RGB tuples) of a PNG via ImageMagick's text output."""
+    r = subprocess.run(["convert", path, "-depth", "8", "rgb:-"], capture_output=True)
+    ident = subprocess.run(["identify", "-format", "%w %h", path], capture_output=True, text=True)
+    w, h = (int(v) for v in ident.stdout.split())
+    data = r.stdout
+    rows = []
+    for y in range(h):
+        row = data[y * w * 3:(y + 1) * w * 3]
+        rows.append([tuple(row[i:i + 3]) for i in range(0, len(row), 3)])
+    return w, h, rows
+
+
+def settings_defaults():
+    """An 808-byte settings file with the default values."""
+    head = struct.pack("<iiiiiffii5i", 1, 0, 640, 480, 16, 1.5, 0.8, -1, 0, 276, 275, 273, 274, 32)
+    reserved = b"\0" * 512
+    scores = struct.pack("<10i", *[10000 - 1000 * i for i in range(10)])
+    names = b"".join(b"quenby".ljust(20, b"\0") for _ in range(10))
+    data = head + reserved + scores + names
+    assert len(data) == 808
+    return data
+
+
+def run(test):
+    """Runs test(xvfb) with a fresh X server and reports the outcome."""
+    if not BIN or not os.path.exists(BIN):
+        fail("HOLLOWMERE_BIN is not set to the game executable")
+    xvfb = Xvfb()
+    try:
+        test(xvfb)
+    finally:
+        xvfb.stop()
+    print("1 passed, 0 failed", flush=True)

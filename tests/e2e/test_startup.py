@@ -1,0 +1,68 @@
+"""Start-up and exit of the real game: the pack lines, the GL driver line, a game started with
+space, the menu flag on escape, closing through the window manager, and a missing pack."""
+
+import os
+import struct
+import time
+
+import harness
+from harness import Game, check
+
+
+def window_close_writes_settings(xvfb):
+    game = Game(xvfb).start()
+    try:
+        time.sleep(1.0)
+        game.key("space")
+        time.sleep(1.0)
+        game.key("Escape")
+        time.sleep(0.5)
+        status = game.close()
+        out = game.stdout()
+        check(status == 0, "closing the window exits with status 0 (got %s)" % status)
+        check("loaded " in out, "a 'loaded' line per pack record")
+        check("openGL driver: " in out, "the GL driver line")
+        data = game.settings()
+        check(data is not None and len(data) == 808, "an 808-byte settings file is written")
+        check(struct.unpack("<i", data[:4])[0] == 1, "its first int is 1")
+        check(not os.path.exists(os.path.join(game.dir, "hollowmere.cfg.new")), "no temporary file is left")
+    finally:
+        game.cleanup()
+
+
+def missing_pack_refused(xvfb):
+    game = Game(xvfb, pack=False).start(wait_window=False)
+    try:
+        status = game.wait()
+        err = game.stderr()
+        check(status == 1, "without a pack the game exits with status 1 (got %s)" % status)
+        check("hollowmere.data: cannot open resource pack:" in err, "and says why: " + err.strip())
+    finally:
+        game.cleanup()
+
+
+def damaged_settings_survive(xvfb):
+    data = bytearray(harness.settings_defaults())
+    struct.pack_into("<ii", data, 8, 100000, 0)  # a window size no machine can open
+    struct.pack_into("<i", data, 52, 5000)       # a key symbol past the key table
+    game = Game(xvfb, settings=bytes(data)).start()
+    try:
+        time.sleep(0.5)
+        status = game.close()
+        check(status == 0, "a damaged settings file still starts the game")
+        check("damaged settings" in game.stderr(), "and the damage is reported")
+        written = game.settings()
+        width, height = struct.unpack_from("<ii", written, 8)
+        check((width, height) == (640, 480), "the size is back to its default")
+        check(struct.unpack_from("<i", written, 52)[0] == 32, "the fire key is back to space")
+    finally:
+        game.cleanup()
+
+
+def main(xvfb):
+    window_close_writes_settings(xvfb)
+    missing_pack_refused(xvfb)
+    damaged_settings_survive(xvfb)
+
+
+harness.run(main)

@@ -1,0 +1,106 @@
+#include "support/test_support.h"
+
+#include "core/core.h"
+#include "pack/pack.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+scratch_dir::scratch_dir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "hollowmere-test-XXXXXX").string();
+    std::vector<char> buf(pattern.begin(), pattern.end());
+    buf.push_back(0);
+    path = mkdtemp(buf.data()) ? buf.data() : "";
+}
+
+scratch_dir::~scratch_dir() {
+    std::error_code ec;
+    if (!path.empty()) {
+        std::filesystem::permissions(path, std::filesystem::perms::owner_all, ec);
+        std::filesystem::remove_all(path, ec);
+    }
+}
+
+game_record *make_test_game() {
+    game_record *g = new_game_record();
+    default_settings(&g->settings);
+    game = g;
+    return g;
+}
+
+void free_test_game(game_record *g) {
+    if (game == g) game = nullptr;
+    free(g);
+}
+
+std::vector<uint8_t> read_file(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void write_file(const std::string &path, const std::vector<uint8_t> &bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+static void put32(std::vector<uint8_t> &v, uint32_t x) {
+    for (int i = 0; i < 4; ++i) v.push_back(static_cast<uint8_t>(x >> (8 * i)));
+}
+static void put16(std::vector<uint8_t> &v, uint16_t x) {
+    v.push_back(static_cast<uint8_t>(x));
+    v.push_back(static_cast<uint8_t>(x >> 8));
+}
+
+std::vector<uint8_t> make_bmp(int width, int height, const std::vector<uint8_t> &bgr) {
+    std::vector<uint8_t> v{'B', 'M'};
+    put32(v, static_cast<uint32_t>(54 + bgr.size()));
+    put32(v, 0);
+    put32(v, 54);
+    put32(v, 40);
+    put32(v, static_cast<uint32_t>(width));
+    put32(v, static_cast<uint32_t>(height));
+    put16(v, 1);
+    put16(v, 24);
+    put32(v, 0);
+    put32(v, static_cast<uint32_t>(bgr.size()));
+    put32(v, 2835);
+    put32(v, 2835);
+    put32(v, 0);
+    put32(v, 0);
+    v.insert(v.end(), bgr.begin(), bgr.end());
+    return v;
+}
+
+std::vector<uint8_t> make_wav(int rate, const std::vector<int16_t> &samples) {
+    std::vector<uint8_t> v{'R', 'I', 'F', 'F'};
+    uint32_t data_bytes = static_cast<uint32_t>(samples.size() * 2);
+    put32(v, 36 + data_bytes);
+    for (char c : std::string("WAVEfmt ")) v.push_back(static_cast<uint8_t>(c));
+    put32(v, 16);
+    put16(v, 1);
+    put16(v, 1);
+    put32(v, static_cast<uint32_t>(rate));
+    put32(v, static_cast<uint32_t>(rate * 2));
+    put16(v, 2);
+    put16(v, 16);
+    for (char c : std::string("data")) v.push_back(static_cast<uint8_t>(c));
+    put32(v, data_bytes);
+    for (int16_t s : samples) put16(v, static_cast<uint16_t>(s));
+    return v;
+}
+
+std::vector<uint8_t> make_pack(const std::vector<std::pair<std::string, std::vector<uint8_t>>> &records) {
+    std::vector<uint8_t> plain;
+    for (const auto &[name, bytes] : records) append_pack_record(plain, name, bytes);
+    return encode_pack_stream(plain);
+}
+
+std::vector<uint8_t> text_bytes(const std::string &text) {
+    std::vector<uint8_t> v(text.begin(), text.end());
+    v.push_back(0);
+    return v;
+}
