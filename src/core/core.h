@@ -121,6 +121,9 @@ void key_event(int sym, bool down);
 game_record *new_game_record();
 
 // --- shared helpers ---
+// rand() narrowed to 0..32767, the range every random decision of the game is built on
+// (the C library's own RAND_MAX is far larger here). Use it wherever a raw draw is needed.
+int game_rand();
 double random_unit();
 double length2d(double x, double y);
 void zero_bytes(void *p, size_t n);

@@ -35,7 +35,7 @@ void new_game(game_record *g) {
 // The title and menu screens run at no more than ten frames a second.
 static void pad_frame(int dt) {
     if (dt < 100) sleep_ms(100 - dt);
-    rand();
+    game_rand();
 }
 
 void title_frame(int dt) {

@@ -21,7 +21,9 @@ static uint32_t last_ticks = 0;
 static const char *const settings_path = "hollowmere.cfg";
 static const char *const pack_path = "hollowmere.data";
 
-double random_unit() { return rand() / 32767.0; }
+int game_rand() { return rand() % 32768; }
+
+double random_unit() { return game_rand() / 32767.0; }
 
 double length2d(double x, double y) { return std::sqrt(x * x + y * y); }
 

@@ -1,0 +1,138 @@
+// The frame update: how a frame's milliseconds become game ticks, when a score qualifies for
+// the table, and where the escape key goes in each state.
+
+#include "core/core.h"
+#include "render/render.h"
+#include "support/test_support.h"
+
+#include <SDL/SDL_keysym.h>
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+namespace {
+
+class FrameUpdate : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        g = make_test_game();
+        register_tank_type(g, "player", 120, 35, 100, 1.6f, 0.3f, 100, "object_tank_1", "texture_tank_1",
+                           "material_tank");
+        register_tank_type(g, "grunt", 90, 15, 100, 1.6f, 3.0f, 100, "object_tank_1", "texture_tank_1",
+                           "material_tank");
+        new_game(g);
+        for (int &k : key_state) k = 0;
+    }
+    void TearDown() override {
+        for (int &k : key_state) k = 0;
+        free_test_game(g);
+    }
+    // Runs one playing frame and returns the number of ticks it ran.
+    long play_frame(int dt) {
+        g->flags = FLAG_PLAYING;
+        long before = game_ticks_run;
+        advance_frame(g, dt);
+        return game_ticks_run - before;
+    }
+    game_record *g = nullptr;
+};
+
+TEST_F(FrameUpdate, LongFramesAreCutIntoTicksOfAtMostATenth) {
+    EXPECT_EQ(play_frame(0), 1);
+    EXPECT_FLOAT_EQ(g->tick_seconds, 0.0f);
+    EXPECT_EQ(play_frame(100), 1);
+    EXPECT_FLOAT_EQ(g->tick_seconds, 0.1f);
+    EXPECT_EQ(play_frame(250), 3);
+    EXPECT_FLOAT_EQ(g->tick_seconds, 0.05f);
+    EXPECT_EQ(play_frame(300), 3);
+    EXPECT_FLOAT_EQ(g->tick_seconds, 0.1f);
+    EXPECT_EQ(play_frame(301), 4);
+    EXPECT_FLOAT_EQ(g->tick_seconds, 0.001f);
+}
+
+TEST_F(FrameUpdate, GameTimeAdvancesInEveryState) {
+    g->game_time = 0;
+    play_frame(40);
+    g->flags = FLAG_GAME_OVER;
+    advance_frame(g, 100);
+    EXPECT_NEAR(g->game_time, 0.14f, 1e-6);
+}
+
+TEST_F(FrameUpdate, OnlyAScoreAboveTheLowestEntryQualifies) {
+    g->score = g->settings.high_scores[9];
+    play_frame(10);
+    EXPECT_FALSE(g->flags & FLAG_QUALIFIES);
+    g->score = g->settings.high_scores[9] + 1;
+    play_frame(10);
+    EXPECT_TRUE(g->flags & FLAG_QUALIFIES);
+    g->score = 0;
+    advance_frame(g, 10); // still playing: the bit follows the score
+    EXPECT_FALSE(g->flags & FLAG_QUALIFIES);
+}
+
+TEST_F(FrameUpdate, EscapeOpensTheMenuOnceAndFreezesTheGame) {
+    g->flags = FLAG_PLAYING;
+    key_state[SDLK_ESCAPE] = 1;
+    last_key = SDLK_ESCAPE;
+    long before = game_ticks_run;
+    advance_frame(g, 100);
+    EXPECT_TRUE(g->flags & FLAG_MENU);
+    EXPECT_EQ(key_state[SDLK_ESCAPE], 0) << "the menu must not see the same press";
+    EXPECT_EQ(game_ticks_run, before) << "the game does not advance under the menu";
+    EXPECT_FLOAT_EQ(g->tick_seconds, 0.1f);
+}
+
+TEST_F(FrameUpdate, EscapeDuringNameEntryBelongsToTheEditor) {
+    g->flags = FLAG_GAME_OVER | FLAG_QUALIFIES;
+    key_state[SDLK_ESCAPE] = 1;
+    advance_frame(g, 10);
+    EXPECT_FALSE(g->flags & FLAG_MENU);
+    // Once the entry is over the held key opens the menu from the title state.
+    g->flags = FLAG_GAME_OVER;
+    key_state[SDLK_ESCAPE] = 1;
+    advance_frame(g, 100);
+    EXPECT_TRUE(g->flags & FLAG_MENU);
+}
+
+TEST_F(FrameUpdate, SpaceOnTheTitleStartsAGame) {
+    g->flags = FLAG_GAME_OVER;
+    g->score = 777;
+    key_state[SDLK_SPACE] = 1;
+    advance_frame(g, 100);
+    EXPECT_EQ(g->flags, FLAG_PLAYING);
+    EXPECT_EQ(g->score, 0);
+    EXPECT_EQ(g->barrels_left, 18);
+}
+
+TEST(KeyEvents, SymbolsBeyondTheTableAreIgnored) {
+    for (int &k : key_state) k = 0;
+    key_event(5000, true);
+    key_event(-3, true);
+    EXPECT_EQ(last_key, 0);
+    key_event(SDLK_a, true);
+    EXPECT_EQ(key_state[SDLK_a], 1);
+    EXPECT_EQ(last_key, SDLK_a);
+    key_event(SDLK_a, false);
+    EXPECT_EQ(key_state[SDLK_a], 0);
+    last_key = 0;
+}
+
+TEST(Helpers, RandomUnitCoversBothEnds) {
+    srand(17);
+    double lo = 1, hi = 0;
+    for (int i = 0; i < 200000; ++i) {
+        double r = random_unit();
+        ASSERT_GE(r, 0.0);
+        ASSERT_LE(r, 1.0);
+        lo = std::min(lo, r);
+        hi = std::max(hi, r);
+    }
+    EXPECT_LT(lo, 0.001);
+    EXPECT_GT(hi, 0.999);
+    EXPECT_DOUBLE_EQ(length2d(3, 4), 5.0);
+    char bytes[4] = {1, 2, 3, 4};
+    zero_bytes(bytes, 3);
+    EXPECT_EQ(bytes[2], 0);
+    EXPECT_EQ(bytes[3], 4);
+}
+
+} // namespace

@@ -1,0 +1,192 @@
+// The resource pack: packets split anywhere decode the same, empty packets change nothing,
+// a later record hides an earlier one of the same name, and damaged streams are survived.
+
+#include "pack/pack.h"
+#include "support/test_support.h"
+
+#include <cstring>
+#include <gtest/gtest.h>
+#include <random>
+
+namespace {
+
+using records = std::vector<std::pair<std::string, std::vector<uint8_t>>>;
+
+std::vector<uint8_t> plain_of(const records &rs) {
+    std::vector<uint8_t> plain;
+    for (const auto &[name, bytes] : rs) append_pack_record(plain, name, bytes);
+    return plain;
+}
+
+// Literal packets of the given sizes, cycling, over a plain stream.
+std::vector<uint8_t> literal_packets(const std::vector<uint8_t> &plain, const std::vector<int> &sizes) {
+    std::vector<uint8_t> out;
+    size_t i = 0, k = 0;
+    while (i < plain.size()) {
+        size_t n = std::min<size_t>(static_cast<size_t>(sizes[k++ % sizes.size()]), plain.size() - i);
+        out.push_back(static_cast<uint8_t>(n));
+        out.insert(out.end(), plain.begin() + static_cast<long>(i), plain.begin() + static_cast<long>(i + n));
+        i += n;
+    }
+    return out;
+}
+
+// Decodes and checks the list against the records (newest first).
+void expect_records(pack_entry *head, const records &rs) {
+    ASSERT_EQ(count_pack_entries(head), static_cast<int>(rs.size()));
+    pack_entry *e = head;
+    for (auto it = rs.rbegin(); it != rs.rend(); ++it, e = e->next) {
+        EXPECT_STREQ(e->name, it->first.c_str());
+        ASSERT_EQ(e->size, it->second.size());
+        EXPECT_EQ(0, memcmp(e->data, it->second.data(), e->size));
+    }
+}
+
+records sample() {
+    std::vector<uint8_t> zeros(300, 0);
+    std::vector<uint8_t> mixed;
+    for (int i = 0; i < 1000; ++i) mixed.push_back(static_cast<uint8_t>((i * 37) ^ (i >> 3)));
+    return {{"texture_a", zeros}, {"audio_b", mixed}, {"object_c", text_bytes("v 1 2 3\n")}};
+}
+
+TEST(PackDecoding, PacketsSplitAnywhereDecodeTheSame) {
+    records rs = sample();
+    std::vector<uint8_t> plain = plain_of(rs);
+    for (auto sizes : std::vector<std::vector<int>>{{127}, {1}, {3, 127, 50}, {7, 1, 126}}) {
+        pack_entry *head = decode_pack(literal_packets(plain, sizes));
+        expect_records(head, rs);
+        free_pack(head);
+    }
+    // The encoder's own output, runs spanning record ends included.
+    pack_entry *head = decode_pack(encode_pack_stream(plain));
+    expect_records(head, rs);
+    free_pack(head);
+}
+
+TEST(PackDecoding, ARunSpanningTwoRecordsDecodesTheSame) {
+    // Record one ends in zeros and record two's size field starts with zeros.
+    records rs = {{"a", std::vector<uint8_t>(10, 0)}, {"b", std::vector<uint8_t>(3, 0)}};
+    std::vector<uint8_t> plain = plain_of(rs);
+    std::vector<uint8_t> enc = encode_pack_stream(plain);
+    pack_entry *head = decode_pack(enc);
+    expect_records(head, rs);
+    free_pack(head);
+    EXPECT_LT(enc.size(), plain.size() / 4) << "runs are used where they pay";
+}
+
+TEST(PackDecoding, EmptyPacketsChangeNothing) {
+    records rs = sample();
+    std::vector<uint8_t> plain = plain_of(rs);
+    std::vector<uint8_t> lit = literal_packets(plain, {100});
+    std::vector<uint8_t> with_empties;
+    for (size_t i = 0; i < lit.size(); ++i) {
+        if (i % 101 == 0) {
+            with_empties.push_back(0x00);
+            with_empties.push_back(0x80);
+            with_empties.push_back(0x55); // the value byte of an empty run
+        }
+        with_empties.push_back(lit[i]);
+    }
+    with_empties.push_back(0x00);
+    pack_entry *head = decode_pack(with_empties);
+    expect_records(head, rs);
+    free_pack(head);
+}
+
+TEST(PackLookup, TheLaterOfTwoNamesWinsAndSizeZeroLoads) {
+    records rs = {{"texture_sky_1", {1, 2, 3}}, {"empty", {}}, {"texture_sky_1", {9, 9}}};
+    pack_entry *head = decode_pack(encode_pack_stream(plain_of(rs)));
+    pack_entry *sky = find_resource(head, "texture_sky_1");
+    ASSERT_NE(sky, nullptr);
+    EXPECT_EQ(sky->size, 2u);
+    EXPECT_EQ(sky->data[0], 9);
+    pack_entry *empty = find_resource(head, "empty");
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(empty->size, 0u);
+    EXPECT_EQ(find_resource(head, "texture_Sky_1"), nullptr);
+    EXPECT_EQ(find_resource(head, "texture_sky"), nullptr);
+    free_pack(head);
+}
+
+TEST(PackLoading, FilesEmptyMissingAndCutShort) {
+    scratch_dir dir;
+    int error = 0;
+    EXPECT_EQ(load_pack(dir.file("absent.data").c_str(), &error), nullptr);
+    EXPECT_NE(error, 0);
+
+    write_file(dir.file("empty.data"), {});
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(load_pack(dir.file("empty.data").c_str(), &error), nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(error, 0);
+
+    records rs = sample();
+    std::vector<uint8_t> plain = plain_of(rs);
+    write_file(dir.file("ok.data"), encode_pack_stream(plain));
+    testing::internal::CaptureStdout();
+    pack_entry *head = load_pack(dir.file("ok.data").c_str());
+    std::string out = testing::internal::GetCapturedStdout();
+    expect_records(head, rs);
+    free_pack(head);
+    EXPECT_NE(out.find("loaded texture_a : 300 bytes\n"), std::string::npos);
+
+    // Cut inside the last record's data, then inside its header: the whole records survive.
+    for (size_t cut : {plain.size() - 3, plain.size() - 8 - PACK_HEADER_SIZE}) {
+        std::vector<uint8_t> part(plain.begin(), plain.begin() + static_cast<long>(cut));
+        write_file(dir.file("cut.data"), encode_pack_stream(part));
+        testing::internal::CaptureStderr();
+        testing::internal::CaptureStdout();
+        head = load_pack(dir.file("cut.data").c_str());
+        testing::internal::GetCapturedStdout();
+        std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(count_pack_entries(head), 2);
+        EXPECT_NE(err.find("cut short"), std::string::npos);
+        free_pack(head);
+    }
+}
+
+TEST(PackLoading, AHugeSizeFieldDoesNotAllocateBeyondTheStream) {
+    std::vector<uint8_t> plain;
+    append_pack_record(plain, "ok", std::vector<uint8_t>{1, 2, 3});
+    append_pack_record(plain, "liar", std::vector<uint8_t>(100, 7));
+    // The second record claims 0xFFFFFFFF bytes.
+    size_t second = PACK_HEADER_SIZE + 3;
+    plain[second] = plain[second + 1] = plain[second + 2] = plain[second + 3] = 0xff;
+    testing::internal::CaptureStderr();
+    testing::internal::CaptureStdout();
+    pack_entry *head = decode_pack(encode_pack_stream(plain));
+    testing::internal::GetCapturedStdout();
+    testing::internal::GetCapturedStderr();
+    ASSERT_EQ(count_pack_entries(head), 1);
+    EXPECT_STREQ(head->name, "ok");
+    free_pack(head);
+}
+
+TEST(PackLoading, RandomBytesNeverCrash) {
+    std::mt19937 rng(5);
+    for (int round = 0; round < 200; ++round) {
+        std::vector<uint8_t> junk(rng() % 3000);
+        for (auto &b : junk) b = static_cast<uint8_t>(rng());
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        pack_entry *head = decode_pack(junk);
+        testing::internal::GetCapturedStderr();
+        testing::internal::GetCapturedStdout();
+        for (pack_entry *e = head; e; e = e->next) ASSERT_LT(strlen(e->name), 512u);
+        free_pack(head);
+    }
+}
+
+TEST(PackEncoding, RoundTripOfRandomStreams) {
+    std::mt19937 rng(9);
+    for (int round = 0; round < 50; ++round) {
+        std::vector<uint8_t> data(rng() % 5000);
+        for (size_t i = 0; i < data.size(); ++i) data[i] = (rng() % 4 == 0) ? static_cast<uint8_t>(rng()) : 0;
+        records rs = {{"r", data}};
+        pack_entry *head = decode_pack(encode_pack_stream(plain_of(rs)));
+        expect_records(head, rs);
+        free_pack(head);
+    }
+}
+
+} // namespace
