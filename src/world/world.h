@@ -18,6 +18,11 @@ float height_at(game_record *game, float x, float y);
 double fractal_noise2d(double x, double y, double alpha, double beta, int octaves);
 double noise2d(double x, double y);
 void noise_init();
+// The field's geometry without any GL: heights, normals, texture coordinates and faces, and the
+// field parameters that height_at reads. make_field adds the display list, material and texture.
+geo *build_field(float half_x, float half_y, int cells_x, int cells_y);
+// Makes the next noise2d call rebuild the noise tables from the current rand() state.
+void noise_reset();
 
 // --- sky and ground ---
 void draw_sky_and_field(game_record *game);
@@ -48,6 +53,9 @@ extern const float barrel_stock[BARREL_COUNT][2];
 
 barrel *make_barrels(barrel *list);
 void update_barrels(game_record *game);
+// One barrel's share of update_barrels without the sound: true when it landed in this step,
+// with the volume of its thud (its peak) in *thud_volume.
+bool advance_barrel(game_record *game, barrel *b, float dt, float *thud_volume);
 void push_barrels(game_record *game, tank *t);
 void separate_barrels(game_record *game, barrel *b);
 void drop_barrel(barrel *b);
@@ -93,3 +101,5 @@ struct smoke_puff {
 void lay_smoke(game_record *game, point3 from, point3 to, int flags);
 void update_smoke(game_record *game);
 void draw_smoke(game_record *game);
+// Most slots one lay_smoke call examines: a step that long is a jump, not a flight.
+constexpr int SMOKE_MAX_SLOTS = 4096;
