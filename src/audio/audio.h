@@ -57,3 +57,7 @@ void audio_lock();
 void audio_unlock();
 void mix_audio(void *userdata, Uint8 *stream, int len);
 float distance_gain(float d);
+// Changes the master volume under the audio lock, so that the callback never reads it torn.
+void set_audio_level(game_record *game, float level);
+// Frees every instance and sound (tools and tests; handles kept in statics become stale).
+void free_all_sounds();

@@ -1,9 +1,19 @@
-// The software mixer: sounds decoded once from the pack's WAV records, fire-and-forget
-// instances and voices, distance attenuation from the listener, and the SDL callback.
+// The software mixer: sounds decoded once from the pack's WAV records and converted to the
+// device format, fire-and-forget instances and voices, distance attenuation from the
+// listener, and the SDL callback that sums the active instances. The instance list is shared
+// with the audio thread; the main thread changes it only between audio_lock and audio_unlock.
+// Without a device the game runs silent: sounds are registered without samples.
 
 #include "audio/audio.h"
 
 #include "core/core.h"
+#include "pack/pack.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <new>
 
 SDL_AudioSpec device_spec;
 bool audio_open = false;
@@ -12,22 +22,271 @@ int audio_lock_depth = 0;
 sound_instance *sound_instances = nullptr;
 sound *sound_list = nullptr;
 
-void start_audio() {}
-sound *load_sound(game_record *, const char *, float, int) { return nullptr; }
-void play_sound(game_record *, sound *, float, float, float) {}
-sound_instance *make_voice(game_record *, const char *, float, int) { return nullptr; }
-void start_voice(sound_instance *, int) {}
-void stop_voice(sound_instance *) {}
-void place_voice(sound_instance *, float, float) {}
-void release_voice(sound_instance *) {}
-void stop_all_sounds(game_record *) {}
+// SDL multiplies each sample by the level in int arithmetic; beyond this it would overflow,
+// and everything louder clips to full scale anyway.
+static constexpr int max_mix_level = 128 * 128;
+
+static bool has_samples(const sound *s) { return s && s->samples && s->length > 0; }
+
+static void close_audio() {
+    SDL_CloseAudio();
+    audio_open = false;
+}
+
+void start_audio() {
+    if (audio_open) return;
+    SDL_AudioSpec want;
+    std::memset(&want, 0, sizeof want);
+    want.freq = 16000;
+    want.format = AUDIO_S16LSB;
+    want.channels = 2;
+    want.samples = 512;
+    want.callback = mix_audio;
+    want.userdata = nullptr;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) < 0 || SDL_OpenAudio(&want, &device_spec) < 0) {
+        fprintf(stderr, "Couldn't open audio: %s\n", SDL_GetError());
+        std::memset(&device_spec, 0, sizeof device_spec);
+        audio_open = false;
+        return;
+    }
+    audio_open = true;
+    SDL_PauseAudio(0);
+}
+
+// Decodes the WAV image and converts it to the device format. On failure the sound keeps no
+// samples; a damaged WAV or a format the device cannot take closes the device for the run.
+static void decode_sound(sound *s, pack_entry *entry) {
+    SDL_AudioSpec wav;
+    Uint8 *wav_buf = nullptr;
+    Uint32 wav_len = 0;
+    SDL_RWops *rw = entry->size <= INT_MAX ? SDL_RWFromMem(entry->data, static_cast<int>(entry->size)) : nullptr;
+    if (!rw || !SDL_LoadWAV_RW(rw, 1, &wav, &wav_buf, &wav_len)) {
+        fprintf(stderr, "Could not open %s: %s\n", s->name.c_str(), rw ? SDL_GetError() : "resource too large");
+        close_audio();
+        return;
+    }
+    if (!audio_open) { // silent run: nothing to convert to
+        SDL_FreeWAV(wav_buf);
+        return;
+    }
+
+    SDL_AudioCVT cvt;
+    if (SDL_BuildAudioCVT(&cvt, wav.format, wav.channels, wav.freq, device_spec.format, device_spec.channels,
+                          device_spec.freq) < 0) {
+        fprintf(stderr, "Couldn't build converter!\n");
+        close_audio();
+        SDL_FreeWAV(wav_buf);
+        return;
+    }
+    size_t capacity = static_cast<size_t>(wav_len) * static_cast<size_t>(std::max(cvt.len_mult, 1));
+    uint8_t *buf = capacity <= INT_MAX ? new (std::nothrow) uint8_t[capacity] : nullptr;
+    if (!buf) {
+        fprintf(stderr, "Could not open %s: sound too large\n", s->name.c_str());
+        SDL_FreeWAV(wav_buf);
+        return;
+    }
+    std::memcpy(buf, wav_buf, wav_len);
+    SDL_FreeWAV(wav_buf);
+    cvt.buf = buf;
+    cvt.len = static_cast<int>(wav_len);
+    if (SDL_ConvertAudio(&cvt) < 0 || cvt.len_cvt < 0 || static_cast<size_t>(cvt.len_cvt) > capacity) {
+        fprintf(stderr, "Could not convert %s: %s\n", s->name.c_str(), SDL_GetError());
+        delete[] buf;
+        return;
+    }
+    // Whole sample frames only, so that a loop never shifts the channels against each other.
+    uint32_t frame = static_cast<uint32_t>(device_spec.channels) * ((device_spec.format & 0xff) / 8);
+    uint32_t length = static_cast<uint32_t>(cvt.len_cvt);
+    if (frame > 0) length -= length % frame;
+    if (length == 0) {
+        delete[] buf;
+        return;
+    }
+    s->samples = buf;
+    s->length = length;
+}
+
+sound *load_sound(game_record *g, const char *name, float volume, int mode) {
+    if (!name) return nullptr;
+    for (sound *s = sound_list; s; s = s->next)
+        if (s->mode == mode && s->name == name) return s;
+    pack_entry *entry = g ? find_resource(g->pack, name) : nullptr;
+    if (!entry) return nullptr;
+
+    sound *s = new sound{name, nullptr, 0, volume, mode, nullptr};
+    decode_sound(s, entry);
+    s->next = sound_list;
+    sound_list = s;
+    return s;
+}
+
+static void free_instances(sound_instance *chain) {
+    while (chain) {
+        sound_instance *next = chain->next;
+        delete chain;
+        chain = next;
+    }
+}
+
+void play_sound(game_record *, sound *s, float volume, float x, float y) {
+    // A sound without samples would never end and so never leave the list.
+    if (!has_samples(s)) return;
+    auto *inst = new sound_instance{s, 0, x, y, s->mode, 1, volume, nullptr};
+
+    sound_instance *finished = nullptr;
+    audio_lock();
+    inst->next = sound_instances;
+    sound_instances = inst;
+    sound_instance **link = &inst->next;
+    while (*link) {
+        sound_instance *i = *link;
+        if (!i->active && !(i->mode & SOUND_ATTACHED)) {
+            *link = i->next;
+            i->next = finished;
+            finished = i;
+        } else {
+            link = &i->next;
+        }
+    }
+    audio_unlock();
+    // Freed outside the lock so that the audio thread never waits on the allocator.
+    free_instances(finished);
+}
+
+sound_instance *make_voice(game_record *g, const char *name, float volume, int mode) {
+    sound *s = load_sound(g, name, volume, mode);
+    auto *v = new sound_instance{s, 0, 0, 0, mode | SOUND_ATTACHED, 0, 1.0f, nullptr};
+    audio_lock();
+    v->next = sound_instances;
+    sound_instances = v;
+    audio_unlock();
+    return v;
+}
+
+void start_voice(sound_instance *v, int mode) {
+    if (!v) return;
+    audio_lock();
+    v->active = 1;
+    v->mode = mode | SOUND_ATTACHED;
+    audio_unlock();
+}
+
+void stop_voice(sound_instance *v) {
+    if (!v) return;
+    audio_lock();
+    v->active = 0;
+    audio_unlock();
+}
+
+void place_voice(sound_instance *v, float x, float y) {
+    if (!v) return;
+    audio_lock();
+    v->x = x + 0.001f;
+    v->y = y + 0.001f;
+    audio_unlock();
+}
+
+void release_voice(sound_instance *v) {
+    if (!v) return;
+    audio_lock();
+    v->active = 0;
+    v->mode = 0;
+    audio_unlock();
+}
+
+void stop_all_sounds(game_record *) {
+    audio_lock();
+    for (sound_instance *i = sound_instances; i; i = i->next) i->active = 0;
+    audio_unlock();
+}
+
 void set_listener(game_record *, float x, float y) {
+    audio_lock();
     listener_x = x;
     listener_y = y;
+    audio_unlock();
 }
-void audio_lock() {}
-void audio_unlock() {}
-void mix_audio(void *, Uint8 *, int) {}
+
+void set_audio_level(game_record *g, float level) {
+    if (!g) return;
+    audio_lock();
+    g->settings.audio_level = level;
+    audio_unlock();
+}
+
+void free_all_sounds() {
+    audio_lock();
+    sound_instance *instances = sound_instances;
+    sound_instances = nullptr;
+    audio_unlock();
+    free_instances(instances);
+    while (sound_list) {
+        sound *next = sound_list->next;
+        delete[] sound_list->samples;
+        delete sound_list;
+        sound_list = next;
+    }
+}
+
+// The depth is changed only while SDL's lock is held, so the callback, which runs under the
+// same lock, always reads a settled value.
+void audio_lock() {
+    SDL_LockAudio();
+    ++audio_lock_depth;
+}
+
+void audio_unlock() {
+    --audio_lock_depth;
+    SDL_UnlockAudio();
+}
+
+static int mix_level(float gain) {
+    if (!(gain > 0)) return 0; // also NaN
+    float level = 128 * gain;
+    return level >= max_mix_level ? max_mix_level : static_cast<int>(level);
+}
+
+// Runs on the audio thread: allocates nothing, opens nothing, and skips sounds without samples.
+void mix_audio(void *, Uint8 *stream, int len) {
+    if (audio_lock_depth > 0 || !stream || len <= 0) return;
+    const uint32_t want = static_cast<uint32_t>(len);
+    const float master = game ? game->settings.audio_level : 0.0f;
+
+    for (sound_instance *i = sound_instances; i; i = i->next) {
+        if (!i->active) continue;
+        const sound *s = i->sound;
+        if (!has_samples(s)) continue;
+
+        float gain;
+        if (i->mode & SOUND_AMBIENT)
+            gain = i->volume * master;
+        else
+            gain = distance_gain(static_cast<float>(length2d(listener_x - i->x, listener_y - i->y))) * i->volume *
+                   master;
+        const int level = mix_level(gain);
+
+        const uint32_t rest = s->length - i->position;
+        if (rest > want) {
+            SDL_MixAudio(stream, s->samples + i->position, want, level);
+            i->position += want;
+        } else if (i->mode & SOUND_LOOP) {
+            uint32_t filled = 0;
+            uint32_t piece = rest;
+            while (filled < want) {
+                SDL_MixAudio(stream + filled, s->samples + i->position, piece, level);
+                i->position += piece;
+                filled += piece;
+                if (i->position >= s->length) i->position -= s->length;
+                piece = std::min(s->length - i->position, want - filled);
+            }
+        } else {
+            SDL_MixAudio(stream, s->samples + i->position, rest, level);
+            i->position += rest;
+            i->active = 0;
+        }
+    }
+}
+
 float distance_gain(float d) {
     float g = 1.0f - d / 100.0f;
     return g < 0 ? 0 : g;
