@@ -3,6 +3,7 @@
 // applied to the game record at once.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,38 +23,45 @@ enum : int {
 };
 
 struct menu_item {
-    int kind;
-    int action;
-    int flags;
-    int changed;
-    const char *label; // own copy or null
-    int value;
-    int min, max;
-    std::vector<std::string> options;
-    menu_item *next;
-    menu_item *prev;
-    std::string label_text; // storage behind label
+    int kind = 0;
+    int action = 0; // 0 for spacers
+    int flags = 0;
+    int changed = 0; // set by the user's change or activation, consumed by the apply routines
+    std::optional<std::string> label; // none for spacers
+    int value = 0; // choice index, range value, key symbol, confirmation step; a spacer's height
+    int min = 0, max = 0;
+    std::vector<std::string> options; // choice texts
+    menu_item *next = nullptr;
+    menu_item *prev = nullptr;
 };
 
 struct menu {
     std::string title;
-    float width;
-    float height;
-    float label_width;
-    float value_width;
-    menu_item *first, *last;
-    menu_item *current;
-    menu_item *awaiting;
-    menu_item *escape_item;
+    float width = 0;
+    float height = 0;
+    float label_width = 0;
+    float value_width = 0;
+    menu_item *first = nullptr, *last = nullptr;
+    menu_item *current = nullptr;
+    menu_item *awaiting = nullptr;    // last activated item; a key item here waits for a key
+    menu_item *escape_item = nullptr; // what the escape key activates
 };
 
-extern int menu_page;
-extern menu *settings_menu; // "GAME SETTINGS", null until the first drawing
+extern int menu_page;       // 1 "GAME SETTINGS", 2 "DEFINE CONTROLS"
+extern menu *settings_menu; // "GAME SETTINGS", null until first needed
 extern menu *controls_menu; // "DEFINE CONTROLS"
 
 menu *new_menu(const char *title);
+// Parses the item text ("label|option|option", "label|min|max", a spacer's height as digits),
+// lays the item out and appends it.
 menu_item *add_menu_item(menu *m, int kind, int action, const char *text);
+void free_menu(menu *m);
+// Builds both pages once; later calls do nothing.
 void build_menus();
+// Frees both pages and puts the page selection back to the start (tests).
+void discard_menus();
+// The page that menu_page selects, or null.
+menu *selected_menu();
 void refresh_settings_menu(game_record *game, menu *m);
 void refresh_controls_menu(game_record *game, menu *m);
 void draw_menu(game_record *game, menu *m);
