@@ -149,3 +149,65 @@ struct power_up *age_power_up(game_record *game, struct power_up *p);
 void player_take_power_up(game_record *game, player_tank *t);
 int enemy_take_power_up(game_record *game, enemy_tank *t);
 void draw_power_up(game_record *game);
+
+// --- shared helpers of the combat code ---
+// Degrees to radians with the game's own pi, so that every heading converts alike.
+inline double to_radians(double degrees) {
+    return degrees / 180.0 * 3.141592645;
+}
+inline double to_degrees(double radians) {
+    return radians / 3.141592645 * 180.0;
+}
+
+// Running totals of what happened in play; the headless driver and tests read them.
+struct combat_tally {
+    long enemies_destroyed;
+    long player_tanks_lost;
+    long shots_fired;    // triggers pulled, by either side
+    long missiles_fired; // missiles launched, by either side
+    long power_ups_collected;
+};
+extern combat_tally tally;
+
+// --- headless driver: the whole game without a window, GL or a pack ---
+enum : int {
+    PILOT_IDLE = 0,     // the player's tank never moves
+    PILOT_SCRIPTED = 1, // turns to the nearest enemy in play and fires when lined up
+};
+
+struct driver_options {
+    unsigned seed = 17;
+    float seconds = 60.0f; // span of game time to run
+    float tick = 0.02f;    // tick length in seconds
+    int pilot = PILOT_SCRIPTED;
+    int held_actions = 0; // ACT_* bits held on top of the pilot's choice
+    int power_ups = 0;    // MISSILE_* power-up bits given to the player's tank every tick
+    int smoke_level = -1; // 0..5 sets the smoke spacing; -1 keeps the default
+    bool stop_at_game_over = true;
+};
+
+struct driver_stats {
+    int score;
+    int barrels_left;
+    long enemies_destroyed;
+    long player_tanks_lost;
+    long missiles_fired;
+    long power_ups_collected;
+    int peak_missiles;
+    int peak_puffs;
+    int peak_explosions;
+    bool game_over;
+    float game_time;
+    long ticks;
+    bool enemies_placed_well; // every enemy was on the rim or in play after every tick
+};
+
+// Sets up a record, the two tank types and a new game in the playing state, and makes it the
+// global `game`; free_headless_game releases all of it.
+game_record *start_headless_game(const driver_options &options);
+// Presses the bound keys the pilot wants for this tick (and the held actions).
+void drive_pilot(game_record *game, const driver_options &options);
+// Runs one tick of length options.tick the way the frame loop does.
+void headless_tick(game_record *game, const driver_options &options);
+void free_headless_game(game_record *game);
+driver_stats run_headless_game(const driver_options &options);
