@@ -1,0 +1,60 @@
+# What `cmake --install` puts where: the game binary in libexec (players start it through the
+# launcher in bin, which sets up their own directory first), the generated pack in the shared
+# data directory, the desktop entry, the icons drawn by make_icon, and the manual pages.
+# The pack tool installs itself from tools/. The launcher finds the game and the pack relative
+# to itself, so a tree installed under --prefix or DESTDIR works where it lands.
+
+include(GNUInstallDirs)
+
+set(HOLLOWMERE_GAME_DIR ${CMAKE_INSTALL_LIBEXECDIR}/hollowmere)
+set(HOLLOWMERE_DATA_DIR ${CMAKE_INSTALL_DATADIR}/hollowmere)
+
+install(TARGETS hollowmere RUNTIME DESTINATION ${HOLLOWMERE_GAME_DIR})
+
+# The launcher names the game and the pack from its own place when all three directories lie
+# under the prefix, and by their absolute paths otherwise.
+function(hollowmere_launcher_path out dir file)
+  if(IS_ABSOLUTE "${CMAKE_INSTALL_BINDIR}" OR IS_ABSOLUTE "${dir}")
+    if(IS_ABSOLUTE "${dir}")
+      set(${out} "\"${dir}/${file}\"" PARENT_SCOPE)
+    else()
+      set(${out} "\"${CMAKE_INSTALL_PREFIX}/${dir}/${file}\"" PARENT_SCOPE)
+    endif()
+  else()
+    file(RELATIVE_PATH rel "/prefix/${CMAKE_INSTALL_BINDIR}" "/prefix/${dir}/${file}")
+    set(${out} "$(readlink -m -- \"$here/${rel}\")" PARENT_SCOPE)
+  endif()
+endfunction()
+hollowmere_launcher_path(LAUNCHER_GAME "${HOLLOWMERE_GAME_DIR}" hollowmere)
+hollowmere_launcher_path(LAUNCHER_PACK "${HOLLOWMERE_DATA_DIR}" hollowmere.data)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/hollowmere.in ${PROJECT_BINARY_DIR}/packaging/hollowmere @ONLY)
+install(PROGRAMS ${PROJECT_BINARY_DIR}/packaging/hollowmere DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+# The pack is made by the build; a tree configured without it installs everything else and says so.
+install(FILES ${PROJECT_BINARY_DIR}/hollowmere.data DESTINATION ${HOLLOWMERE_DATA_DIR} OPTIONAL)
+install(CODE "
+  if(NOT EXISTS \"${PROJECT_BINARY_DIR}/hollowmere.data\")
+    message(WARNING \"hollowmere: ${PROJECT_BINARY_DIR}/hollowmere.data was not built; the game will have no resource pack\")
+  endif()")
+
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/hollowmere.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/hollowmere.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/hollowmere-pack.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# The icon, drawn at build time at every size the desktop's icon theme asks for.
+add_executable(make_icon ${PROJECT_SOURCE_DIR}/packaging/make_icon.cpp)
+set_target_properties(make_icon PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/packaging)
+set(HOLLOWMERE_ICONS)
+foreach(size 48 64 128 256)
+  set(png ${PROJECT_BINARY_DIR}/icons/${size}x${size}/hollowmere.png)
+  add_custom_command(OUTPUT ${png}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/icons/${size}x${size}
+    COMMAND make_icon ${size} ${png}
+    DEPENDS make_icon
+    COMMENT "Drawing the ${size}x${size} icon"
+    VERBATIM)
+  list(APPEND HOLLOWMERE_ICONS ${png})
+  install(FILES ${png} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+endforeach()
+add_custom_target(hollowmere_icons ALL DEPENDS ${HOLLOWMERE_ICONS})
