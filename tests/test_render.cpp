@@ -3,6 +3,7 @@
 
 #include "render/render.h"
 
+#include "combat/combat.h"
 #include "core/core.h"
 #include "pack/pack.h"
 #include "support/test_support.h"
@@ -281,4 +282,78 @@ TEST(TankTypes, RegistrationWithAnEmptyPackLeavesNullMeshes) {
     EXPECT_EQ(load_texture(g, "texture_tank_1", 3, GL_CLAMP), nullptr);
     EXPECT_EQ(texture_registry, nullptr);
     free_test_game(g);
+}
+
+TEST(TextLayout, CentredTextsStartHalfTheirWidthLeft) {
+    EXPECT_DOUBLE_EQ(text_start(10, 1) * 2.5, -10.0);
+    EXPECT_DOUBLE_EQ(text_start(10, 0), 0.0);
+    EXPECT_DOUBLE_EQ(text_start(0, 1), 0.0);
+}
+
+TEST(TextLayout, FormattingIsBoundedToTheBuffer) {
+    char buffer[TEXT_BUFFER_SIZE + 16];
+    memset(buffer, 'z', sizeof buffer);
+    std::string long_name(400, 'a');
+    size_t n = format_text(buffer, "%s!", long_name.c_str());
+    EXPECT_EQ(n, TEXT_BUFFER_SIZE - 1);
+    EXPECT_EQ(buffer[TEXT_BUFFER_SIZE - 1], 0);
+    EXPECT_EQ(buffer[TEXT_BUFFER_SIZE], 'z');
+    // A typed "%" reaches the screen as itself.
+    EXPECT_EQ(format_text(buffer, "%s", "50%d"), 4u);
+    EXPECT_STREQ(buffer, "50%d");
+}
+
+TEST(ScoreLine, ShowsScoreBarrelsAndFrameRate) {
+    game_record *g = make_test_game();
+    g->score = 0;
+    g->barrels_left = 18;
+    g->frame_ms_avg = 20.0f;
+    char line[TEXT_BUFFER_SIZE];
+    format_score_line(g, line);
+    EXPECT_STREQ(line, "SCORE: 000000   BARRELS: 18  FPS: 50.00");
+
+    g->score = -7;
+    g->barrels_left = 3;
+    g->frame_ms_avg = 0;
+    format_score_line(g, line);
+    EXPECT_STREQ(line, "SCORE: -00007   BARRELS: 03  FPS: 0.00");
+
+    g->settings.display_flags &= ~SHOW_FPS;
+    format_score_line(g, line);
+    EXPECT_STREQ(line, "SCORE: -00007   BARRELS: 03");
+    free_test_game(g);
+}
+
+TEST(FrameTiming, ShieldBlinkAndMessageBlink) {
+    player_tank t{};
+    t.alive = 1;
+    EXPECT_TRUE(player_tank_visible(&t));
+    t.shield = 0.25f;
+    EXPECT_FALSE(player_tank_visible(&t));
+    t.shield = 0.15f;
+    EXPECT_TRUE(player_tank_visible(&t));
+    t.alive = 0;
+    EXPECT_FALSE(player_tank_visible(&t));
+    EXPECT_FALSE(player_tank_visible(nullptr));
+
+    t.message = "HOMING MISSILES";
+    t.message_timer = 2.1f;
+    EXPECT_FALSE(hud_message_visible(&t));
+    t.message_timer = 2.5f;
+    EXPECT_TRUE(hud_message_visible(&t));
+    t.message = nullptr;
+    EXPECT_FALSE(hud_message_visible(&t));
+}
+
+TEST(FrameTiming, TitleAlternatesAndInstructionsRiseAndWrap) {
+    EXPECT_TRUE(title_shows_game_over(4.9f));
+    EXPECT_FALSE(title_shows_game_over(5.0f));
+    EXPECT_FALSE(title_shows_game_over(14.9f));
+    EXPECT_TRUE(title_shows_game_over(15.0f));
+
+    EXPECT_DOUBLE_EQ(instructions_offset(0), -50.0);
+    EXPECT_NEAR(instructions_offset(1), -45.0, 1e-9);
+    // 231 units of text take 46.2 seconds; then it starts again from below.
+    EXPECT_NEAR(instructions_offset(46.0f), 180.0, 1e-3);
+    EXPECT_NEAR(instructions_offset(46.3f), -49.5, 1e-3);
 }

@@ -39,8 +39,8 @@ extern texture *texture_registry;
 texture *load_texture(game_record *game, const char *name, int channels, GLenum wrap);
 void reload_textures();
 // Converts the pixels of a texture resource (no GL); false with a message on bad data.
-bool convert_texture(const std::string &name, const uint8_t *data, size_t size, int channels,
-                     int32_t *width, int32_t *height, std::vector<uint8_t> *pixels);
+bool convert_texture(const std::string &name, const uint8_t *data, size_t size, int channels, int32_t *width,
+                     int32_t *height, std::vector<uint8_t> *pixels);
 
 // --- meshes and materials ---
 struct face {
@@ -97,8 +97,8 @@ struct tank_type {
     tank_type *next;
 };
 void register_tank_type(game_record *game, const char *name, float turn_rate, float top_speed, float param3,
-                        float radius, float reload_time, float param6, const char *object, const char *texture_name,
-                        const char *material_name);
+                        float radius, float reload_time, float param6, const char *object,
+                        const char *texture_name, const char *material_name);
 tank_type *find_tank_type(game_record *game, const char *name);
 dlist *unit_quad();
 
@@ -108,6 +108,11 @@ extern int text_centred;
 int build_font(game_record *game);
 void draw_text(const char *format, ...) __attribute__((format(printf, 1, 2)));
 void draw_glyph_decal(game_record *game, int code);
+constexpr size_t TEXT_BUFFER_SIZE = 256;
+// Formats into a TEXT_BUFFER_SIZE buffer, truncating; returns the length of the text kept.
+size_t format_text(char *buffer, const char *format, ...) __attribute__((format(printf, 2, 3)));
+// Where a text of `length` characters starts, in glyph units: centred texts start left of the origin.
+double text_start(size_t length, int centred);
 
 // --- frame drawing ---
 extern float camera_distance;
@@ -120,6 +125,14 @@ void draw_hud(game_record *game);
 void draw_title_panel(game_record *game);
 void draw_instructions(game_record *game, float clock);
 void draw_name_entry(game_record *game, const char *prompt, const char *name, int max_length, int length);
+// The frame's timing decisions, kept apart from the drawing so that they can be checked alone.
+struct player_tank;
+bool player_tank_visible(const player_tank *t); // alive, and not in the dark phase of its shield blink
+bool hud_message_visible(const player_tank *t); // a power-up message in the lit part of its blink
+bool title_shows_game_over(float game_time);    // else the high-score list
+double instructions_offset(float clock);        // vertical position of the first instructions line
+// The HUD's score line into a TEXT_BUFFER_SIZE buffer; returns its length.
+size_t format_score_line(const game_record *game, char *buffer);
 
 // --- radar ---
 void draw_radar(game_record *game);
