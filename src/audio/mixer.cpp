@@ -22,11 +22,12 @@ int audio_lock_depth = 0;
 sound_instance *sound_instances = nullptr;
 sound *sound_list = nullptr;
 
-// SDL multiplies each sample by the level in int arithmetic; beyond this it would overflow,
-// and everything louder clips to full scale anyway.
-static constexpr int max_mix_level = 128 * 128;
+// Sixteen times full scale: anything louder is clipped solid anyway.
+static constexpr int max_mix_level = SDL_MIX_MAXVOLUME * 16;
 
-static bool has_samples(const sound *s) { return s && s->samples && s->length > 0; }
+static bool has_samples(const sound *s) {
+    return s && s->samples && s->length > 0;
+}
 
 static void close_audio() {
     SDL_CloseAudio();
@@ -59,9 +60,11 @@ static void decode_sound(sound *s, pack_entry *entry) {
     SDL_AudioSpec wav;
     Uint8 *wav_buf = nullptr;
     Uint32 wav_len = 0;
-    SDL_RWops *rw = entry->size <= INT_MAX ? SDL_RWFromMem(entry->data, static_cast<int>(entry->size)) : nullptr;
+    SDL_RWops *rw =
+        entry->size <= INT_MAX ? SDL_RWFromMem(entry->data, static_cast<int>(entry->size)) : nullptr;
     if (!rw || !SDL_LoadWAV_RW(rw, 1, &wav, &wav_buf, &wav_len)) {
-        fprintf(stderr, "Could not open %s: %s\n", s->name.c_str(), rw ? SDL_GetError() : "resource too large");
+        fprintf(stderr, "Could not open %s: %s\n", s->name.c_str(),
+                rw ? SDL_GetError() : "resource too large");
         close_audio();
         return;
     }
@@ -196,7 +199,8 @@ void release_voice(sound_instance *v) {
 
 void stop_all_sounds(game_record *) {
     audio_lock();
-    for (sound_instance *i = sound_instances; i; i = i->next) i->active = 0;
+    for (sound_instance *i = sound_instances; i; i = i->next)
+        i->active = 0;
     audio_unlock();
 }
 
@@ -246,6 +250,14 @@ static int mix_level(float gain) {
     return level >= max_mix_level ? max_mix_level : static_cast<int>(level);
 }
 
+// SDL scales a sample by the level within 16 bits, so above full level it would wrap round
+// instead of clipping; a louder instance is added as several full-level passes.
+static void mix_piece(Uint8 *dst, const Uint8 *src, uint32_t n, int level) {
+    for (; level > SDL_MIX_MAXVOLUME; level -= SDL_MIX_MAXVOLUME)
+        SDL_MixAudio(dst, src, n, SDL_MIX_MAXVOLUME);
+    SDL_MixAudio(dst, src, n, level);
+}
+
 // Runs on the audio thread: allocates nothing, opens nothing, and skips sounds without samples.
 void mix_audio(void *, Uint8 *stream, int len) {
     if (audio_lock_depth > 0 || !stream || len <= 0) return;
@@ -261,26 +273,26 @@ void mix_audio(void *, Uint8 *stream, int len) {
         if (i->mode & SOUND_AMBIENT)
             gain = i->volume * master;
         else
-            gain = distance_gain(static_cast<float>(length2d(listener_x - i->x, listener_y - i->y))) * i->volume *
-                   master;
+            gain = distance_gain(static_cast<float>(length2d(listener_x - i->x, listener_y - i->y))) *
+                   i->volume * master;
         const int level = mix_level(gain);
 
         const uint32_t rest = s->length - i->position;
         if (rest > want) {
-            SDL_MixAudio(stream, s->samples + i->position, want, level);
+            mix_piece(stream, s->samples + i->position, want, level);
             i->position += want;
         } else if (i->mode & SOUND_LOOP) {
             uint32_t filled = 0;
             uint32_t piece = rest;
             while (filled < want) {
-                SDL_MixAudio(stream + filled, s->samples + i->position, piece, level);
+                mix_piece(stream + filled, s->samples + i->position, piece, level);
                 i->position += piece;
                 filled += piece;
                 if (i->position >= s->length) i->position -= s->length;
                 piece = std::min(s->length - i->position, want - filled);
             }
         } else {
-            SDL_MixAudio(stream, s->samples + i->position, rest, level);
+            mix_piece(stream, s->samples + i->position, rest, level);
             i->position += rest;
             i->active = 0;
         }
