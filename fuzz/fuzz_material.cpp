@@ -1,0 +1,8 @@
+// Fuzzes the material parser with arbitrary, not necessarily terminated, text.
+#include "render/render.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    material *m = parse_material(reinterpret_cast<const char *>(data), size);
+    delete m;
+    return 0;
+}

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# A second build of the test suite with ASan and UBSan (leak checking on, except for tests
+# that open SDL or GL, whose libraries keep allocations of their own), and the audio thread
+# tests under ThreadSanitizer.
+set -euo pipefail
+top="$(cd "$(dirname "$0")/.." && pwd)"
+
+asan="$top/build-asan"
+cmake -S "$top" -B "$asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHOLLOWMERE_BENCH=OFF \
+  -DHOLLOWMERE_SANITIZE=address,undefined >/dev/null
+cmake --build "$asan"
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+(cd "$asan" && ctest --output-on-failure -j2 -L unit --timeout 600)
+
+tsan="$top/build-tsan"
+cmake -S "$top" -B "$tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHOLLOWMERE_BENCH=OFF \
+  -DHOLLOWMERE_SANITIZE=thread >/dev/null
+threaded=$(cd "$top/tests" && ls test_audio*.cpp 2>/dev/null | sed 's/\.cpp$//' || true)
+if [ -n "$threaded" ]; then
+  cmake --build "$tsan" --target $threaded
+  (cd "$tsan" && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -R 'AudioThread' --timeout 600)
+fi
