@@ -85,8 +85,10 @@ class Xvfb:
 class Game:
     """One run of the game in its own working directory."""
 
-    def __init__(self, xvfb, workdir=None, pack=True, settings=None, env=None, audio="dummy"):
+    def __init__(self, xvfb, workdir=None, pack=True, settings=None, env=None, audio="dummy", command=None):
+        """command: what to start instead of the game binary (an installed launcher, say)."""
         self.xvfb = xvfb
+        self.command = command or [BIN]
         self.own_dir = workdir is None
         self.dir = workdir or tempfile.mkdtemp(prefix="hollowmere-e2e-")
         if pack is True:
@@ -114,7 +116,7 @@ class Game:
         self.window = None
 
     def start(self, wait_window=True):
-        self.proc = subprocess.Popen([BIN], cwd=self.dir, env=self.env, stdout=open(self.out_path, "wb"),
+        self.proc = subprocess.Popen(self.command, cwd=self.dir, env=self.env, stdout=open(self.out_path, "wb"),
                                      stderr=open(self.err_path, "wb"))
         if wait_window:
             self.window = self.find_window()
