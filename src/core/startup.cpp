@@ -57,6 +57,8 @@ static pack_entry *open_pack() {
             fprintf(stderr, "%s: cannot open resource pack: %s\n", pack_path, strerror(open_error));
         else
             fprintf(stderr, "%s: cannot open resource pack: no resources\n", pack_path);
+    } else {
+        report_missing_resources(pack, pack_path);
     }
     return pack;
 }

@@ -132,6 +132,30 @@ pack_entry *decode_pack(std::span<const uint8_t> encoded) {
     return head;
 }
 
+const char *const game_resource_names[GAME_RESOURCE_COUNT] = {
+    "texture_font",      "texture_sky_1",     "texture_ground",
+    "texture_barrel",    "texture_tank_1",    "texture_missile_1",
+    "texture_puff_1",    "texture_puff_2",    "texture_puff_3",
+    "texture_flash_1",   "texture_streaks_1", "texture_streaks_2",
+    "texture_streaks_3", "object_tank_1",     "object_barrel",
+    "object_missile_1",  "material_tank",     "material_barrel",
+    "material_ground",   "audio_thump",       "audio_menu_sound",
+    "audio_explosion",   "audio_shot",        "audio_grab",
+    "audio_barrel_lift", "audio_barrel_drop", "audio_power_up_create",
+    "audio_power_up",    "audio_engine_fast", "audio_engine_slow",
+};
+
+int report_missing_resources(const pack_entry *head, const char *source) {
+    int missing = 0;
+    for (const char *name : game_resource_names) {
+        if (!find_resource(const_cast<pack_entry *>(head), name)) {
+            fprintf(stderr, "%s: resource %s is missing; the game goes on without it\n", source, name);
+            ++missing;
+        }
+    }
+    return missing;
+}
+
 pack_entry *find_resource(pack_entry *head, const char *name) {
     for (pack_entry *e = head; e; e = e->next)
         if (strcmp(e->name, name) == 0) return e;
@@ -154,7 +178,8 @@ void free_pack(pack_entry *head) {
 
 int count_pack_entries(const pack_entry *head) {
     int n = 0;
-    for (; head; head = head->next) ++n;
+    for (; head; head = head->next)
+        ++n;
     return n;
 }
 
@@ -182,7 +207,8 @@ std::vector<uint8_t> encode_pack_stream(std::span<const uint8_t> plain) {
     };
     while (i < plain.size()) {
         size_t run = 1;
-        while (i + run < plain.size() && plain[i + run] == plain[i] && run < 127) ++run;
+        while (i + run < plain.size() && plain[i + run] == plain[i] && run < 127)
+            ++run;
         // A run packet costs two bytes; three equal bytes or more pay for it.
         if (run >= 3) {
             flush_literal(i);

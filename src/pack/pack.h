@@ -30,6 +30,12 @@ const uint8_t *resource_data(game_record *game, const char *name);
 void free_pack(pack_entry *head);
 int count_pack_entries(const pack_entry *head);
 
+// The 30 resources that a complete pack holds.
+constexpr int GAME_RESOURCE_COUNT = 30;
+extern const char *const game_resource_names[GAME_RESOURCE_COUNT];
+// Reports each resource of the game that the pack lacks, one line each; returns how many.
+int report_missing_resources(const pack_entry *head, const char *source);
+
 // --- encoder ---
 // Appends one decoded record (header and data) to a plain stream.
 void append_pack_record(std::vector<uint8_t> &plain, const std::string &name, std::span<const uint8_t> data);
