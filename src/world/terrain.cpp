@@ -29,7 +29,7 @@ void noise_reset() {
 }
 
 static double random_gradient_component() {
-    return static_cast<double>(rand() % (NOISE_B + NOISE_B) - NOISE_B) / NOISE_B;
+    return static_cast<double>(game_rand() % (NOISE_B + NOISE_B) - NOISE_B) / NOISE_B;
 }
 
 // Scales a gradient to unit length; a zero draw stays zero instead of becoming NaN.
@@ -57,7 +57,7 @@ void noise_init() {
     }
     for (int i = NOISE_B - 1; i > 0; --i) {
         int k = noise_perm[i];
-        int j = rand() % NOISE_B;
+        int j = game_rand() % NOISE_B;
         noise_perm[i] = noise_perm[j];
         noise_perm[j] = k;
     }
