@@ -11,6 +11,33 @@ from harness import Game, check
 SHOW_RADAR = 0x10000
 
 
+def panel_ratio(path):
+    """The half-transparent panel (54 of the 120 units across, 56 of 90 high, centred) halves
+    the scene behind it: compares patches just inside and just outside its right edge."""
+    w, h, rows = harness.read_png_pixels(path)
+    edge = int(w / 2 + 27 * w / 120)
+    top, bottom = int(h / 2 + 5 * h / 90), int(h / 2 + 25 * h / 90)
+
+    def mean(x0, x1):
+        values = [sum(rows[y][x]) / 3 for y in range(top, bottom) for x in range(x0, x1)]
+        return sum(values) / len(values)
+
+    inside, outside = mean(edge - 14, edge - 4), mean(edge + 4, edge + 14)
+    if outside < 40:
+        return None  # too dark behind the panel to tell
+    return inside / outside
+
+
+def panel_darkens(path):
+    ratio = panel_ratio(path)
+    return ratio is None or 0.3 < ratio < 0.7
+
+
+def panel_gone(path):
+    ratio = panel_ratio(path)
+    return ratio is None or ratio > 0.8
+
+
 def keys(game, *names):
     for name in names:
         game.key(name)
@@ -24,14 +51,14 @@ def redefine_forward_then_close(xvfb):
         time.sleep(0.5)
         game.key("Escape")
         time.sleep(0.4)
-        game.screenshot("menu_open")
+        check(panel_darkens(game.screenshot("menu_open")), "the menu panel darkens the scene behind it")
         # Up from "resume game": "quit", then over the spacers "reset game", "define controls".
         keys(game, "Up", "Up", "Up", "Return")
         keys(game, "Down", "Return")
         game.screenshot("menu_waiting_for_key")
         keys(game, "w", "Escape", "Escape")
         time.sleep(0.5)
-        game.screenshot("menu_resumed")
+        check(panel_gone(game.screenshot("menu_resumed")), "the panel is gone once the game resumes")
         check(game.proc.poll() is None, "the game runs on after the menu closes")
         status = game.close()
         check(status == 0, "closing the window exits with status 0 (got %s)" % status)
@@ -87,6 +114,7 @@ def switch_to_800x600(xvfb):
         shot = game.screenshot("menu_800x600")
         w, h, rows = harness.read_png_pixels(shot)
         check((w, h) == (800, 600), "the screenshot covers the whole 800x600 window")
+        check(panel_darkens(shot), "the panel is centred in the new window over an intact scene")
         err = game.stderr()
         check("cant deal with" not in err, "the mode was accepted: " + err.strip())
         check(game.stdout().count("openGL driver: ") >= 2, "the GL state was set up again for the new mode")
