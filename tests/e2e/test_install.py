@@ -70,7 +70,12 @@ def installed_files_in_place(prefix):
     check(executable(os.path.join(prefix, "bin", "hollowmere")), "the launcher is installed as bin/hollowmere")
     check(executable(os.path.join(prefix, "libexec", "hollowmere", "hollowmere")),
           "the game itself lives in libexec/hollowmere")
-    check(executable(os.path.join(prefix, "bin", "hollowmere-pack")), "the pack tool is installed")
+    tool = os.path.join(prefix, "bin", "hollowmere-pack")
+    check(executable(tool), "the pack tool is installed")
+    if harness.game_pack_path():
+        pack = os.path.join(prefix, "share", "hollowmere", "hollowmere.data")
+        r = subprocess.run([tool, "verify", pack], capture_output=True, text=True)
+        check(r.returncode == 0, "the installed tool verifies the installed pack " + r.stdout.strip()[-300:])
 
     desktop = os.path.join(prefix, "share", "applications", "hollowmere.desktop")
     r = subprocess.run(["desktop-file-validate", desktop], capture_output=True, text=True)
