@@ -252,10 +252,47 @@ static int mix_level(float gain) {
 
 // SDL scales a sample by the level within 16 bits, so above full level it would wrap round
 // instead of clipping; a louder instance is added as several full-level passes.
-static void mix_piece(Uint8 *dst, const Uint8 *src, uint32_t n, int level) {
+static void sdl_mix(Uint8 *dst, const Uint8 *src, uint32_t n, int level) {
     for (; level > SDL_MIX_MAXVOLUME; level -= SDL_MIX_MAXVOLUME)
         SDL_MixAudio(dst, src, n, SDL_MIX_MAXVOLUME);
     SDL_MixAudio(dst, src, n, level);
+}
+
+// The same sum as SDL's for signed 16-bit samples (scale by level / 128 truncating toward zero,
+// add, clip), written so that the compiler can vectorise it: SDL's own loop is several times
+// slower, and the callback runs once per 32 ms buffer for every active instance.
+static int16_t add_clipped(int16_t into, int16_t sample, int level) {
+    int v = into + sample * level / SDL_MIX_MAXVOLUME;
+    return static_cast<int16_t>(v > 32767 ? 32767 : v < -32768 ? -32768 : v);
+}
+
+static void add_s16(Uint8 *dst, const Uint8 *src, uint32_t n, int level) {
+    constexpr size_t block = 16; // copied through locals: no aliasing, a fixed trip count
+    const size_t count = n / 2;
+    size_t k = 0;
+    for (; k + block <= count; k += block) {
+        int16_t a[block], b[block];
+        std::memcpy(a, src + 2 * k, sizeof a);
+        std::memcpy(b, dst + 2 * k, sizeof b);
+        for (size_t j = 0; j < block; ++j)
+            b[j] = add_clipped(b[j], a[j], level);
+        std::memcpy(dst + 2 * k, b, sizeof b);
+    }
+    for (; k < count; ++k) {
+        int16_t a, b;
+        std::memcpy(&a, src + 2 * k, 2);
+        std::memcpy(&b, dst + 2 * k, 2);
+        b = add_clipped(b, a, level);
+        std::memcpy(dst + 2 * k, &b, 2);
+    }
+}
+
+static void mix_piece(Uint8 *dst, const Uint8 *src, uint32_t n, int level) {
+    if (level <= 0) return;
+    if (device_spec.format == AUDIO_S16LSB)
+        add_s16(dst, src, n, level);
+    else
+        sdl_mix(dst, src, n, level);
 }
 
 // Runs on the audio thread: allocates nothing, opens nothing, and skips sounds without samples.
