@@ -167,6 +167,25 @@ TEST_F(NameEntry, CompletedNameEntersTheTableAndEndsTheEntryState) {
     key_event(SDLK_ESCAPE, false);
 }
 
+TEST_F(NameEntry, EnteredScoreSurvivesARestart) {
+    g->score = 9500;
+    type("Ann%d");
+    key_event(SDLK_RETURN, true);
+    advance_frame(g, 16);
+    key_event(SDLK_RETURN, false);
+    scratch_dir dir;
+    ASSERT_TRUE(write_settings(g, dir.file("hollowmere.cfg").c_str()));
+
+    game_record *next = make_test_game();
+    zero_bytes(&next->settings, sizeof next->settings);
+    read_settings(next, dir.file("hollowmere.cfg").c_str());
+    EXPECT_EQ(next->settings.high_scores[1], 9500);
+    EXPECT_STREQ(next->settings.high_names[1], "ann%d") << "typed text is kept as typed, never as a format";
+    EXPECT_EQ(next->settings.high_scores[9], 2000);
+    free_test_game(next);
+    game = g;
+}
+
 TEST(HighScores, InsertingKeepsOrderAndDropsTheLowest) {
     game_record *g = make_test_game();
     insert_high_score(g, 5000, "newbie");
