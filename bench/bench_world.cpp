@@ -13,9 +13,9 @@
 
 namespace {
 
-// A counter that reads as the share of a 16.7 ms frame one iteration takes.
-benchmark::Counter frame_share() {
-    return benchmark::Counter(0.0167,
+// A counter that reads as the percentage of a 16.7 ms frame one iteration takes.
+benchmark::Counter frame_percent() {
+    return benchmark::Counter(0.000167,
                               benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
@@ -65,7 +65,7 @@ void BM_SmokeTick(benchmark::State &state) {
         }
     }
     state.counters["puffs"] = puffs / ((ticks + 63) / 64);
-    state.counters["frame_share"] = frame_share();
+    state.counters["frame_percent"] = frame_percent();
     while (smoke_puff *p = g->smoke) {
         g->smoke = p->next;
         free(p);
@@ -110,7 +110,7 @@ void BM_PushBarrelsFourTanks(benchmark::State &state) {
             state.ResumeTiming();
         }
     }
-    state.counters["frame_share"] = frame_share();
+    state.counters["frame_percent"] = frame_percent();
     while (barrel *b = g->barrels) {
         g->barrels = b->next;
         free(b);
@@ -135,7 +135,7 @@ void BM_CollapsedStockUnderATank(benchmark::State &state) {
         state.ResumeTiming();
         push_barrels(g, &t);
     }
-    state.counters["frame_share"] = frame_share();
+    state.counters["frame_percent"] = frame_percent();
     while (barrel *b = g->barrels) {
         g->barrels = b->next;
         free(b);
