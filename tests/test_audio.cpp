@@ -284,6 +284,53 @@ TEST_F(Mixer, DamagedWavIsReportedOnceAndStaysSilent) {
     EXPECT_EQ(mix().front(), 0); // returns: no spin on a sound without samples
 }
 
+// Header fields a damaged WAV may carry; each gives a playable sound or one line, never a crash.
+TEST_F(Mixer, OddWavHeadersNeverCrashTheLoaderOrTheMixer) {
+    struct patch {
+        size_t at;
+        uint32_t value;
+        int bytes;
+    };
+    const std::vector<patch> patches = {
+        {40, 0x7fffffff, 4}, // data longer than the file
+        {24, 0, 4},          // rate 0
+        {24, 1, 4},          // rate 1
+        {24, 0xffffffff, 4}, // absurd rate
+        {22, 0, 2},          // no channels
+        {22, 9, 2},          // nine channels
+        {34, 8, 2},          // 8-bit samples
+        {34, 13, 2},         // 13-bit samples
+        {20, 2, 2},          // ADPCM without its extra fields
+        {16, 2, 4},          // fmt chunk too short
+        {4, 0, 4},           // RIFF size 0
+    };
+    for (size_t k = 0; k < patches.size(); ++k) {
+        auto bytes = make_wav(16000, ramp(300));
+        for (int b = 0; b < patches[k].bytes; ++b)
+            bytes[patches[k].at + static_cast<size_t>(b)] = static_cast<uint8_t>(patches[k].value >> (8 * b));
+        std::string name = "audio_odd_" + std::to_string(k);
+        use_pack({{name, bytes}});
+        audio_open = true;
+        testing::internal::CaptureStderr();
+        sound *s = load_sound(g, name.c_str(), 1.0f, SOUND_LOOP | SOUND_AMBIENT);
+        std::string err = testing::internal::GetCapturedStderr();
+        free_pack(g->pack);
+        g->pack = nullptr;
+        ASSERT_NE(s, nullptr) << name;
+        EXPECT_LE(std::count(err.begin(), err.end(), '\n'), 1) << name << ": " << err;
+        if (s->samples) {
+            EXPECT_EQ(err, "") << name;
+            EXPECT_GT(s->length, 0u);
+            EXPECT_EQ(s->length % 4, 0u);
+        }
+        sound_instance *v = make_voice(g, name.c_str(), 1.0f, SOUND_LOOP | SOUND_AMBIENT);
+        start_voice(v, SOUND_LOOP | SOUND_AMBIENT);
+        mix();
+        mix();
+        release_voice(v);
+    }
+}
+
 TEST_F(Mixer, WithoutDeviceSoundsAreRegisteredWithoutSamples) {
     audio_open = false;
     use_pack({{"audio_tone", make_wav(16000, constant(64, 5))}});

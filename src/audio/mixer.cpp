@@ -22,6 +22,10 @@ int audio_lock_depth = 0;
 sound_instance *sound_instances = nullptr;
 sound *sound_list = nullptr;
 
+// Converted sounds above this (over a quarter of an hour at the requested format) come only
+// from a damaged header, such as a rate of 1 Hz that would be stretched without bound.
+static constexpr size_t max_sound_bytes = size_t(64) << 20;
+
 // Sixteen times full scale: anything louder is clipped solid anyway.
 static constexpr int max_mix_level = SDL_MIX_MAXVOLUME * 16;
 
@@ -82,7 +86,7 @@ static void decode_sound(sound *s, pack_entry *entry) {
         return;
     }
     size_t capacity = static_cast<size_t>(wav_len) * static_cast<size_t>(std::max(cvt.len_mult, 1));
-    uint8_t *buf = capacity <= INT_MAX ? new (std::nothrow) uint8_t[capacity] : nullptr;
+    uint8_t *buf = capacity <= max_sound_bytes ? new (std::nothrow) uint8_t[capacity] : nullptr;
     if (!buf) {
         fprintf(stderr, "Could not open %s: sound too large\n", s->name.c_str());
         SDL_FreeWAV(wav_buf);
