@@ -184,7 +184,7 @@ std::pair<float, float> tank_uv(vec3 p, vec3 n) {
     float ax = std::fabs(n.x), ay = std::fabs(n.y), az = std::fabs(n.z);
     if (ay >= ax && ay >= az) return tank_atlas::top(p.x, p.z);
     if (ax >= az) return tank_atlas::side(p.z, p.y);
-    return tank_atlas::front(p.x, p.y);
+    return n.z > 0 ? tank_atlas::front(p.x, p.y) : tank_atlas::rear(p.x, p.y);
 }
 
 std::pair<float, float> square_uv(float u0, float x, float y) {
@@ -242,7 +242,9 @@ std::string tank_mesh() {
     cylinder(m, {0, 10.6f, 8.6f}, {0, 0, 1}, {1, 0, 0}, 0.9f, 17.0f, 12, metal_side, metal_cap, false, false);
     cylinder(m, {0, 10.6f, 25.2f}, {0, 0, 1}, {1, 0, 0}, 1.35f, 3.0f, 12, metal_side, metal_cap, true, true);
     // Commander's cupola with its lid, and a whip antenna at the turret's rear corner.
-    auto plain_side = [](float, float) { return tank_atlas::top(CUPOLA_X + CUPOLA_R, CUPOLA_Z); };
+    auto plain_side = [](float f, float along) {
+        return tank_atlas::side(CUPOLA_Z - CUPOLA_R * std::sin(f * 2 * PI), TURRET_TOP + along * 1.5f);
+    };
     auto cupola_cap = [](float c, float s) {
         return tank_atlas::top(CUPOLA_X + c * CUPOLA_R, CUPOLA_Z + s * CUPOLA_R);
     };

@@ -23,7 +23,7 @@ void add_meshes(resource_list &out);
 void add_sounds(resource_list &out);
 
 // Tank atlas: every region maps a rectangle of model space (y up, +z forward) to a rectangle
-// of the texture (u right, v up). Top: x, z seen from above; side: z, y; front: x, y.
+// of the texture (u right, v up). Top: x, z seen from above; side: z, y; front and rear: x, y.
 namespace tank_atlas {
 constexpr float X0 = -17.5f, X1 = 17.5f, Z0 = -20.0f, Z1 = 29.0f, Y0 = 0.0f, Y1 = 15.0f;
 inline std::pair<float, float> top(float x, float z) {
@@ -34,6 +34,9 @@ inline std::pair<float, float> side(float z, float y) {
 }
 inline std::pair<float, float> front(float x, float y) {
     return {0.5f + (x - X0) / (X1 - X0) * 0.5f, 0.5f + (y - Y0) / (Y1 - Y0) * 0.25f};
+}
+inline std::pair<float, float> rear(float x, float y) {
+    return {0.5f + (X1 - x) / (X1 - X0) * 0.5f, (y - Y0) / (Y1 - Y0) * 0.25f};
 }
 // Square regions in the lower half: track tread, road wheel face, gun metal.
 constexpr float TREAD_U = 0.0f, WHEEL_U = 0.25f, METAL_U = 0.5f, SQUARE_V = 0.25f, SQUARE = 0.25f;

@@ -10,16 +10,6 @@
 namespace gen {
 namespace {
 
-float hash01(uint32_t a, uint32_t b, uint32_t seed) {
-    uint32_t h = a * 0x8da6b343u ^ b * 0xd8163841u ^ seed * 0xcb1ab31fu;
-    h ^= h >> 15;
-    h *= 0x2c1b3c6du;
-    h ^= h >> 12;
-    h *= 0x297a2d39u;
-    h ^= h >> 15;
-    return static_cast<float>(h >> 8) * (1.0f / 16777216.0f);
-}
-
 colour scale(colour c, float s) {
     return {c.r * s, c.g * s, c.b * s};
 }
@@ -51,8 +41,8 @@ image sky_texture() {
             float u = static_cast<float>(x) / W;
             // Dusk fading into night: a teal glow over the hills, deep blue above.
             float above = std::max(0.0f, h - 0.24f);
-            colour zenith{0.010f, 0.012f, 0.040f}, mid{0.030f, 0.045f, 0.110f}, glow{0.080f, 0.130f, 0.190f};
-            colour c = mix(mid, zenith, smoothstep(0.0f, 0.6f, above));
+            colour zenith{0.020f, 0.028f, 0.085f}, mid{0.045f, 0.065f, 0.160f}, glow{0.090f, 0.140f, 0.200f};
+            colour c = mix(mid, zenith, smoothstep(0.05f, 0.76f, above));
             c = mix(c, glow, std::exp(-above / 0.07f));
             // A thin band of dying sunset light right above the ridges, broken along its length.
             float band = std::exp(-above / 0.025f) * (0.6f + 0.4f * n3.fbm(u * P, 0.3f, 3, P, 0));
@@ -111,29 +101,53 @@ image sky_texture() {
 
 // ------------------------------------------------------------------------------------- ground
 
-// Repeats every 10 world units, so it tiles in both directions.
+// Repeats every 10 world units, so it tiles in both directions. Fine detail carries the
+// picture; broad features stay faint so the repetition does not show across the field.
 image ground_texture() {
     const int S = 256;
     image img(S, S);
     noise n1(201), n2(202), n3(203);
-    const int P = 4;
     for (int y = 0; y < S; ++y)
         for (int x = 0; x < S; ++x) {
             float u = static_cast<float>(x) / S, v = static_cast<float>(y) / S;
-            float patch = n1.fbm(u * P, v * P, 5, P, P, 0.55f);
-            float grass = smoothstep(-0.18f, 0.12f, patch);
-            float detail = n2.fbm(u * 32, v * 32, 3, 32, 32, 0.5f);
-            float blades = n3.fbm(u * 96, v * 24, 2, 96, 24, 0.5f); // stretched: strokes of grass
-            colour soil = mix(colour{0.30f, 0.24f, 0.16f}, colour{0.20f, 0.16f, 0.11f}, 0.5f + 0.5f * detail);
-            colour turf = mix(colour{0.20f, 0.30f, 0.12f}, colour{0.30f, 0.36f, 0.16f}, 0.5f + 0.6f * blades);
-            turf = mix(turf, colour{0.16f, 0.22f, 0.10f}, 0.4f * smoothstep(0.0f, 0.5f, detail));
-            colour c = mix(soil, turf, grass);
-            // Pebbles in the bare earth.
-            float pebble = hash01(static_cast<uint32_t>(x / 3), static_cast<uint32_t>(y / 3), 7);
-            if (pebble > 0.985f && grass < 0.5f) c = mix(c, colour{0.42f, 0.40f, 0.36f}, 0.7f);
-            float shade = 0.85f + 0.15f * n2.at(u * 64, v * 64, 64, 64);
-            img.at(x, y) = scale(c, shade);
+            float patch = n1.fbm(u * 3, v * 3, 4, 3, 3, 0.6f);
+            float bare = smoothstep(-0.05f, 0.4f, patch + 0.25f * n2.at(u * 12, v * 12, 12, 12)) * 0.8f;
+            float detail = n2.fbm(u * 24, v * 24, 3, 24, 24, 0.5f);
+            float fine = n3.at(u * 128, v * 128, 128, 128);
+            colour turf = mix(colour{0.14f, 0.20f, 0.10f}, colour{0.22f, 0.27f, 0.14f}, 0.5f + 0.7f * detail);
+            colour soil = mix(colour{0.23f, 0.19f, 0.13f}, colour{0.17f, 0.14f, 0.10f}, 0.5f + 0.7f * detail);
+            colour c = mix(turf, soil, bare);
+            img.at(x, y) = scale(c, 0.9f + 0.18f * fine);
         }
+    // Tufts of grass: short strokes in random directions, lighter and darker than the turf.
+    rng r(204);
+    for (int k = 0; k < 9000; ++k) {
+        float x0 = r.uniform() * S, y0 = r.uniform() * S;
+        float a = r.uniform() * 2 * PI, length = r.range(2.0f, 6.0f);
+        float shade = r.range(0.7f, 1.35f);
+        colour tint = r.uniform() < 0.3f ? colour{0.24f, 0.28f, 0.12f} : colour{0.17f, 0.27f, 0.10f};
+        for (float t = 0; t < length; t += 0.5f) {
+            int px = static_cast<int>(x0 + std::cos(a) * t + S) % S,
+                py = static_cast<int>(y0 + std::sin(a) * t + S) % S;
+            float keep = 0.5f * (1.0f - t / length);
+            img.at(px, py) = mix(img.at(px, py), scale(tint, shade), keep);
+        }
+    }
+    // Pebbles in the bare earth, each with a light top and a dark foot.
+    for (int k = 0; k < 140; ++k) {
+        float x0 = r.uniform() * S, y0 = r.uniform() * S, radius = r.range(0.8f, 1.8f);
+        float grey = r.range(0.28f, 0.42f);
+        for (int dy = -3; dy <= 3; ++dy)
+            for (int dx = -3; dx <= 3; ++dx) {
+                float d = std::hypot(static_cast<float>(dx), static_cast<float>(dy)) / radius;
+                if (d > 1.0f) continue;
+                int px = (static_cast<int>(x0) + dx + S) % S, py = (static_cast<int>(y0) + dy + S) % S;
+                float lit = dy < 0 ? 1.1f : 0.8f;
+                img.at(px, py) =
+                    mix(img.at(px, py), colour{grey * lit, grey * lit * 0.95f, grey * lit * 0.85f},
+                        0.8f * (1 - d * d));
+            }
+    }
     return img;
 }
 
@@ -143,7 +157,7 @@ colour tank_paint(float x, float z, const noise &camo, const noise &grime) {
     // Three-tone camouflage in broad patches, keyed to model space so it runs across parts.
     float a = camo.fbm(x * 0.07f + 3.1f, z * 0.07f, 3, 0, 0, 0.5f);
     float b = camo.fbm(x * 0.09f - 7.3f, z * 0.09f + 11.0f, 3, 0, 0, 0.5f);
-    colour olive{0.36f, 0.38f, 0.22f}, dark{0.20f, 0.22f, 0.14f}, sand{0.50f, 0.46f, 0.32f};
+    colour olive{0.44f, 0.45f, 0.29f}, dark{0.31f, 0.32f, 0.21f}, sand{0.55f, 0.51f, 0.37f};
     colour c = olive;
     c = mix(c, dark, smoothstep(0.08f, 0.14f, a));
     c = mix(c, sand, smoothstep(0.16f, 0.22f, b) * (1 - smoothstep(0.08f, 0.14f, a)));
@@ -228,7 +242,7 @@ image tank_texture() {
                     float mud = smoothstep(7.5f, 5.5f, y) * (0.5f + 0.5f * grime.at(z * 0.5f, y, 0, 0));
                     c = mix(c, colour{0.33f, 0.28f, 0.20f}, 0.55f * mud);
                 }
-            } else if (v >= 0.5f) { // front and rear: x across, y up
+            } else if (v >= 0.5f) { // front: x across, y up
                 float x = X0 + ((u - 0.5f) / 0.5f) * (X1 - X0), y = Y0 + ((v - 0.5f) / 0.25f) * (Y1 - Y0);
                 c = tank_paint(x, y * 1.7f + 40.0f, camo, grime);
                 if (y < TRACK_TOP && std::fabs(x) > TRACK_IN) {
@@ -275,6 +289,22 @@ image tank_texture() {
                 } else {
                     c = tank_paint(lx * 10.0f, ly * 10.0f, camo, grime);
                 }
+            } else if (u >= 0.5f) { // rear plate: x across (seen from behind), y up
+                float x = X1 - ((u - 0.5f) / 0.5f) * (X1 - X0), y = Y0 + (v / 0.25f) * (Y1 - Y0);
+                c = tank_paint(x, y * 1.7f - 40.0f, camo, grime);
+                if (y < TRACK_TOP && std::fabs(x) > TRACK_IN) {
+                    c = track_dark;
+                    float bar = 0.5f + 0.5f * std::cos(y * 2 * PI / 1.1f);
+                    c = scale(c, 1.0f + 0.8f * smoothstep(0.5f, 0.9f, bar));
+                }
+                // Tail lights, a tow hook and soot from the exhausts.
+                float lamp = std::min(std::hypot(x - 11.5f, y - 7.2f), std::hypot(x + 11.5f, y - 7.2f));
+                if (lamp < 0.6f) c = {0.85f, 0.12f, 0.08f};
+                if (std::fabs(x) < 1.2f && std::fabs(y - 3.0f) < 0.6f) c = {0.10f, 0.10f, 0.09f};
+                c = mix(c, colour{0.04f, 0.04f, 0.035f},
+                        0.6f * smoothstep(4.0f, 8.5f, y) * smoothstep(4.0f, 6.5f, std::fabs(x)) *
+                            smoothstep(10.0f, 8.5f, std::fabs(x)));
+                c = scale(c, 1.0f - 0.5f * line_mask(y - 5.5f, 0.25f));
             } else {
                 c = tank_paint(u * 30.0f, v * 30.0f, camo, grime);
             }
