@@ -1,0 +1,131 @@
+#!/usr/bin/env python3
+"""Prints every performance figure of the game in one table, each as a ratio to a yardstick
+measured in the same run. Usage: perf_table.py BUILD_DIR   (scripts/perf-table.sh runs it)
+
+- game tick, typical and stress, against a 16.7 ms frame (bench_tick)
+- the audio mixer against real time (bench_mixer)
+- world updates against a 16.7 ms frame (bench_world)
+- pack decoding against a plain memory copy of the same bytes (bench_pack)
+- start-up of the real executable to its first drawn frame against a bare SDL window
+  (a preloaded probe ends each program at its first buffer swap; under Xvfb)
+- frame time of the title and playing scenes against a clear-and-swap frame (bench_frame)
+"""
+
+import json
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+BUILD = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build")
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+
+rows = []
+
+
+def row(figure, value, yardstick, target=""):
+    rows.append((figure, value, yardstick, target))
+
+
+def run_benchmark(name, env=None, extra=()):
+    path = os.path.join(BUILD, "bench", name)
+    if not os.path.exists(path):
+        return []
+    fd, out = tempfile.mkstemp(suffix=".json")
+    os.close(fd)
+    r = subprocess.run([path, "--benchmark_out=" + out, "--benchmark_out_format=json", *extra],
+                       capture_output=True, text=True, cwd=BUILD, env=dict(os.environ, **(env or {})))
+    try:
+        with open(out) as f:
+            return json.load(f)["benchmarks"]
+    except (ValueError, KeyError, OSError):
+        print("perf_table: %s gave no results: %s" % (name, r.stderr[-300:]), file=sys.stderr)
+        return []
+    finally:
+        os.remove(out)
+
+
+def benchmark_figures():
+    for b in run_benchmark("bench_tick"):
+        label = "typical play" if "Typical" in b["name"] else "stress"
+        row("game tick, " + label, "%.4f%%" % b["frame_pct"], "of a 16.7 ms frame",
+            "< 0.1%" if "Typical" in b["name"] else "< 1%")
+    for b in run_benchmark("bench_mixer"):
+        row("mixer, 512 frames, 32 instances", "%.4f%%" % b["percent_of_realtime"], "of real time (32 ms)",
+            "< 0.1%")
+    for b in run_benchmark("bench_world"):
+        if "frame_percent" in b:
+            row("world: " + b["name"].replace("BM_", ""), "%.4f%%" % b["frame_percent"], "of a 16.7 ms frame")
+    for b in run_benchmark("bench_pack", env={"HOLLOWMERE_PACK": os.path.join(BUILD, "hollowmere.data")}):
+        if "ratio_to_copy" in b:
+            row("pack decoding (%.1f MB)" % b["MB"], "%.1f x" % b["ratio_to_copy"], "a memcpy of the same bytes")
+
+
+def startup_figures():
+    import harness
+    probe = os.path.join(BUILD, "bench", "libstartup_probe.so")
+    bare = os.path.join(BUILD, "bench", "bare_window")
+    game = os.path.join(BUILD, "hollowmere")
+    pack = os.path.join(BUILD, "hollowmere.data")
+    if not all(os.path.exists(p) for p in (probe, bare, game, pack)):
+        return
+    xvfb = harness.Xvfb()
+    work = tempfile.mkdtemp(prefix="hollowmere-perf-")
+    try:
+        shutil.copy(pack, os.path.join(work, "hollowmere.data"))
+        out = os.path.join(work, "probe.txt")
+        env = dict(os.environ, DISPLAY=xvfb.display, SDL_AUDIODRIVER="dummy", LD_PRELOAD=probe,
+                   STARTUP_PROBE_OUT=out, SDL12COMPAT_OPENGL_SCALING="0")
+
+        def once(command):
+            if os.path.exists(out):
+                os.remove(out)
+            start = time.monotonic()
+            subprocess.run([command], cwd=work, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                           timeout=60)
+            with open(out) as f:
+                return (float(f.read()) - start) * 1000
+
+        runs = 7
+        bare_ms = statistics.median(once(bare) for _ in range(runs))
+        game_ms = statistics.median(once(game) for _ in range(runs))
+        row("start-up to first frame", "%.0f ms (%.2f x)" % (game_ms, game_ms / bare_ms),
+            "bare SDL window: %.0f ms" % bare_ms, "< 150 ms")
+    finally:
+        xvfb.stop()
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def frame_figures():
+    import harness
+    path = os.path.join(BUILD, "bench", "bench_frame")
+    if not os.path.exists(path):
+        return
+    xvfb = harness.Xvfb()
+    try:
+        results = run_benchmark("bench_frame", env={"DISPLAY": xvfb.display, "SDL12COMPAT_OPENGL_SCALING": "0",
+                                                    "SDL_AUDIODRIVER": "dummy"})
+    finally:
+        xvfb.stop()
+    for b in results:
+        for key, value in b.items():
+            if "ratio" in key:
+                row("frame: " + b["name"].replace("BM_", ""), "%.2f x" % value, "a clear-and-swap frame")
+
+
+def main():
+    benchmark_figures()
+    startup_figures()
+    frame_figures()
+    width = [max(len(r[i]) for r in rows + [("figure", "measured", "against", "target")]) for i in range(4)]
+    line = "| %s | %s | %s | %s |"
+    print(line % tuple(h.ljust(w) for h, w in zip(("figure", "measured", "against", "target"), width)))
+    print(line % tuple("-" * w for w in width))
+    for r in rows:
+        print(line % tuple(c.ljust(w) for c, w in zip(r, width)))
+
+
+main()
