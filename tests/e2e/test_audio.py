@@ -1,7 +1,7 @@
 """Sound of the real game, read back from SDL's disk audio driver: silence on the title
 screen, the heartbeat every 4.0 s once space starts a game, at the master volume, with the
-player's engine running between beats; and a game whose audio driver cannot open still
-starts, plays and exits 0."""
+player's engine running between beats; silence while the menu is open and the engine back
+after it closes; and a game whose audio driver cannot open still starts, plays and exits 0."""
 
 import array
 import math
@@ -105,10 +105,20 @@ def heartbeat_and_engine(xvfb):
         space_time, space_offset = marks[-1]
         time.sleep(0.25)
         game.keyup("space")
-        end = time.time() + 13.5
-        while time.time() < end:
-            mark()
-            time.sleep(0.05)
+        def play_for(seconds):
+            end = time.time() + seconds
+            while time.time() < end:
+                mark()
+                time.sleep(0.05)
+
+        play_for(13.5)
+        game.key("Escape")  # the menu opens and every sound stops
+        menu_offset = os.path.getsize(out)
+        play_for(1.5)
+        menu_end = os.path.getsize(out)
+        game.key("Escape")  # resume game
+        resumed = os.path.getsize(out)
+        play_for(1.5)
         status = game.close()
         check(status == 0, "the game exits 0 after playing with disk audio (got %s)" % status)
         check("Couldn't open audio" not in game.stderr(), "the disk driver opened")
@@ -151,6 +161,12 @@ def heartbeat_and_engine(xvfb):
         engine = sum(1 for e in between if 400 < e < 12000)
         check(between and engine >= 0.9 * len(between),
               "engine sound between heartbeats in %d of %d windows" % (engine, len(between)))
+
+        menu = env[menu_offset // window_bytes + 30:menu_end // window_bytes]
+        check(menu and max(menu) == 0, "silence while the menu is open (%d windows)" % len(menu))
+        after = env[resumed // window_bytes + 50:]
+        check(after and sum(1 for e in after if e > 400) >= 0.9 * len(after),
+              "the engine sounds again after the menu closes")
     finally:
         game.cleanup()
 
