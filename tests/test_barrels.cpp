@@ -1,14 +1,17 @@
 // Barrels: the stock reset by a new game, falling with one thud, lifting away, and the pushing
 // between barrels and between a tank and a barrel, including ties and a collapsed cluster.
 
+#include "audio/audio.h"
 #include "combat/combat.h"
 #include "core/core.h"
+#include "pack/pack.h"
 #include "render/render.h"
 #include "world/world.h"
 
 #include "support/test_support.h"
 
 #include <cmath>
+#include <cstring>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <vector>
@@ -262,4 +265,37 @@ TEST_F(Barrels, TankDrivingThroughTheStockKeepsBarrelsApart) {
     EXPECT_GE(closest_pair(g->barrels), 1.0);
     for (barrel *b = g->barrels; b; b = b->next)
         EXPECT_GE(length2d(b->x - t.x, b->y - t.y), 2.1 - 1e-4);
+}
+
+TEST_F(Barrels, UpdateBarrelsPlaysOneThudAtThePeakWhereTheBarrelLands) {
+    std::memset(&device_spec, 0, sizeof device_spec);
+    device_spec.freq = 16000;
+    device_spec.format = AUDIO_S16LSB;
+    device_spec.channels = 2;
+    device_spec.samples = 512;
+    audio_open = true;
+    g->pack =
+        decode_pack(make_pack({{"audio_barrel_drop", make_wav(16000, std::vector<int16_t>(800, 1000))}}));
+    barrel *b = add_barrel(g, 7, -3, BARREL_CARRIED);
+    b->lift = 1.25f;
+    g->tick_seconds = 0.05f;
+    update_barrels(g);
+    drop_barrel(b);
+    auto thuds = [] {
+        int n = 0;
+        for (sound_instance *i = sound_instances; i; i = i->next)
+            if (i->sound && i->sound->name == "audio_barrel_drop" && i->active) ++n;
+        return n;
+    };
+    int before = thuds();
+    for (int tick = 0; tick < 40; ++tick)
+        update_barrels(g);
+    ASSERT_EQ(thuds(), before + 1);
+    sound_instance *i = sound_instances;
+    EXPECT_EQ(i->volume, 1.25f);
+    EXPECT_EQ(i->x, 7.0f);
+    EXPECT_EQ(i->y, -3.0f);
+    audio_open = false;
+    free_pack(g->pack);
+    g->pack = nullptr;
 }
