@@ -252,16 +252,23 @@ void draw_instructions(game_record *g, float clock) {
     text_layer(g);
     int width = g->settings.width;
     int height = g->settings.height;
+    if (width <= 0 || height <= 0) return;
     glEnable(GL_SCISSOR_TEST);
     glScissor(0, height / 30, width - 1, height / 3);
+    // The band in text-plane units; lines wholly outside it would only be discarded by the
+    // scissor, and drawing them glyph by glyph costs more than the visible ones.
+    double band_low = -45 + 90.0 * (height / 30) / height - 0.5;
+    double band_high = -45 + 90.0 * (height / 30 + height / 3) / height + 0.5;
+    double y = instructions_offset(clock);
     glPushMatrix();
     glLoadIdentity();
-    glTranslatef(0, static_cast<float>(instructions_offset(clock)), -100);
+    glTranslatef(0, static_cast<float>(y), -100);
     glTranslatef(-50, 0, 0);
     text_centred = 0;
     for (const char *line : instructions) {
-        draw_text("%s", line);
+        if (y + 2.5 > band_low && y < band_high) draw_text("%s", line);
         glTranslatef(0, -3.5f, 0);
+        y -= 3.5;
     }
     glPopMatrix();
     glDisable(GL_SCISSOR_TEST);
