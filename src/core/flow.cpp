@@ -54,11 +54,11 @@ int menu_frame(int dt) {
 // The heartbeat quickens as barrels are lost.
 static void heartbeat(game_record *g) {
     static sound *thump = nullptr;
-    float interval = g->barrels_left * 0.2f + 0.4f;
+    double interval = g->barrels_left * 0.2 + 0.4;
     if (!thump) thump = load_sound(g, "audio_thump", 1.0f, SOUND_AMBIENT);
     g->thump_timer += g->tick_seconds;
     if (g->thump_timer > interval) {
-        g->thump_timer -= interval;
+        g->thump_timer = static_cast<float>(g->thump_timer - interval);
         play_sound(g, thump, 1.0f, 0, 0);
     }
 }
