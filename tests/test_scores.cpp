@@ -24,6 +24,12 @@ class NameEntry : public ::testing::Test {
         start_audio();
         SDL_PauseAudio(1); // instances stay put while the tests look at them
     }
+    // The mixing thread must be gone before the process tears its statics down.
+    static void TearDownTestSuite() {
+        SDL_CloseAudio();
+        audio_open = false;
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
     void SetUp() override {
         g = make_test_game();
         g->pack = pack;
