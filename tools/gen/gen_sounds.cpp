@@ -120,7 +120,7 @@ wave explosion() {
         float body = body2(body1(n)) * std::min(1.0f, t / 0.004f) * std::exp(-t / 0.42f) * 2.2f;
         float boom = std::sin(2 * PI * glide_phase(t, 62.0f, 26.0f, 0.5f)) * std::exp(-t / 0.55f) *
                      std::min(1.0f, t / 0.01f);
-        float tail = rumble2(rumble1(n)) * std::exp(-t / 0.9f) * 9.0f;
+        float tail = rumble2(rumble1(n)) * std::exp(-t / 0.8f) * 6.5f;
         float snap = crack(n) * std::exp(-t / 0.025f) * 1.5f;
         w[i] = body + 0.9f * boom + tail + snap;
     }
@@ -195,7 +195,7 @@ wave barrel_drop() {
                0.8f * thud(white(r)) * std::exp(-t / 0.02f) * 3.0f;
     }
     clank(w, 0.0f, 0.35f, 185.0f, 0.25f, r); // the hollow drum rings on
-    finish(w, 0.3f);
+    finish(w, 0.6f); // played at the height of the fall, about 0.5 to 0.7 for a carried barrel
     return w;
 }
 

@@ -474,10 +474,11 @@ la_image puff_3() {
 la_image flash_1() {
     noise n(606), m(607);
     return radial(128, [&](float dx, float dy, float r, float a) {
-        float rays = 0.5f + 0.5f * n.at(std::cos(a) * 3 + 4, std::sin(a) * 3 + 4, 0, 0) +
-                     0.3f * n.at(a * 5, 1.5f, 0, 0);
-        float flash = std::exp(-r * r / 0.05f) +
-                      0.6f * std::exp(-r / (0.18f + 0.25f * rays)) * smoothstep(1.0f, 0.3f, r);
+        // Rays: noise read around the circle, so they stay continuous across the angle's wrap.
+        float rays = 0.5f + 0.5f * n.at(std::cos(a) * 4 + 4, std::sin(a) * 4 + 4, 0, 0);
+        float flicker = 0.7f + 0.3f * m.fbm(dx * 4 + 11, dy * 4, 4);
+        float flash = 0.9f * std::exp(-r * r / 0.03f) + 0.55f * std::exp(-r * r / 0.2f) * flicker +
+                      0.45f * std::pow(rays, 3.0f) * std::exp(-r / 0.3f);
         float blot = smoothstep(0.8f, 0.35f, r + 0.3f * m.fbm(dx * 3, dy * 3, 5, 0, 0, 0.6f));
         float spokes = smoothstep(0.55f, 0.9f, n.at(std::cos(a) * 6, std::sin(a) * 6, 0, 0) + 0.4f) *
                        smoothstep(0.95f, 0.4f, r) * (0.6f + 0.4f * m.at(dx * 20, dy * 20, 0, 0));
