@@ -46,6 +46,7 @@ int menu_input(game_record *g) {
     build_menus();
     menu *m = selected_menu();
     if (!m || !m->current) return 1;
+    // Greyed items and dropped confirmations follow the settings even with no drawing between.
     if (menu_page == 1)
         refresh_settings_menu(g, m);
     else
