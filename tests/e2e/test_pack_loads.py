@@ -3,9 +3,12 @@ no error line, the pack tool verifies it, and the title screen, the chase view a
 view are kept as screenshots (build/screenshots/pack_*.png) for a person to look at."""
 
 import os
+import shutil
 import struct
 import subprocess
+import tempfile
 import time
+import wave
 
 import harness
 from harness import Game, check
@@ -19,6 +22,42 @@ NAMES = [
     "audio_barrel_drop", "audio_power_up_create", "audio_power_up", "audio_engine_fast",
     "audio_engine_slow",
 ]
+
+
+def extracted_files_open_in_ordinary_tools(tool, pack):
+    """Every extracted file is read by a general-purpose reader of its format."""
+    out = tempfile.mkdtemp(prefix="hollowmere-extract-")
+    try:
+        r = subprocess.run([tool, "extract", pack, out], capture_output=True, text=True)
+        check(r.returncode == 0, "hollowmere-pack extract succeeds " + r.stderr.strip())
+        files = sorted(os.listdir(out))
+        check(len(files) == 30, "30 files extracted")
+        for name in files:
+            path = os.path.join(out, name)
+            if name.endswith(".bmp"):
+                ident = subprocess.run(["identify", "-format", "%m %w %h", path], capture_output=True, text=True)
+                ok = ident.returncode == 0 and ident.stdout.startswith("BMP")
+            elif name.endswith(".wav"):
+                with wave.open(path) as w:
+                    ok = w.getnchannels() == 1 and w.getsampwidth() == 2 and w.getframerate() == 16000
+            elif name.endswith(".obj"):
+                counts = {"v": 0, "vt": 0, "vn": 0}
+                faces = []
+                with open(path, encoding="ascii") as f:
+                    for line in f:
+                        words = line.split()
+                        if words and words[0] in counts:
+                            counts[words[0]] += 1
+                        elif words and words[0] == "f":
+                            faces.append([tuple(int(i) for i in c.split("/")) for c in words[1:]])
+                ok = faces and all(1 <= v <= counts["v"] and 1 <= t <= counts["vt"] and 1 <= n <= counts["vn"]
+                                   for face in faces for v, t, n in face)
+            else:
+                with open(path, encoding="ascii") as f:
+                    ok = "\0" not in f.read()
+            check(ok, "%s opens as an ordinary file of its kind" % name)
+    finally:
+        shutil.rmtree(out, ignore_errors=True)
 
 
 def settings_with(view_mode, width, height):
@@ -58,6 +97,7 @@ def main(xvfb):
     if os.path.exists(tool):
         r = subprocess.run([tool, "verify", pack], capture_output=True, text=True)
         check(r.returncode == 0, "hollowmere-pack verify passes: " + (r.stdout + r.stderr).strip())
+        extracted_files_open_in_ordinary_tools(tool, pack)
 
     out, err, status, shots = run_and_shoot(xvfb, 0, "pack_chase", fire=True)
     loaded = [line for line in out.splitlines() if line.startswith("loaded ")]

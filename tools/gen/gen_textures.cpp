@@ -357,14 +357,20 @@ image barrel_texture() {
                 // Vertical weld seam.
                 c = scale(c, 1.0f - 0.35f * line_mask(u - 0.5f, 0.004f));
             } else {
-                // Lid: painted steel with a pressed ring and two bungs.
+                // Lid: painted steel with pressed rings, a hazard triangle and two capped bungs.
                 float lx = (u - LID_U) / LID_R * 13.0f, ly = (v - LID_V) / LID_R * 13.0f;
                 float r = std::hypot(lx, ly);
-                c = scale(paint, 0.85f);
+                c = scale(paint, 0.9f);
                 c = scale(c, 1.0f - 0.35f * line_mask(r - 10.5f, 0.5f) - 0.3f * line_mask(r - 12.3f, 0.5f));
+                c = mix(c, colour{0.60f, 0.58f, 0.54f},
+                        smoothstep(11.8f, 12.6f, r)); // worn edge by the chime
+                float tx = lx + 1.5f, ty = ly + 3.0f; // a yellow warning triangle
+                if (ty > -3.2f && ty < 3.2f && std::fabs(tx) < (3.2f - ty) * 0.62f) c = yellow;
+                if (std::fabs(tx) < 0.35f && ty > -1.0f && ty < 1.8f) c = black;
+                if (std::hypot(tx, ty + 2.0f) < 0.4f) c = black;
                 float b1 = std::hypot(lx - 6.0f, ly - 3.0f), b2 = std::hypot(lx + 7.0f, ly - 1.0f);
-                if (b1 < 1.9f) c = b1 > 1.4f ? colour{0.25f, 0.24f, 0.22f} : colour{0.48f, 0.47f, 0.44f};
-                if (b2 < 1.2f) c = b2 > 0.8f ? colour{0.25f, 0.24f, 0.22f} : colour{0.48f, 0.47f, 0.44f};
+                if (b1 < 1.9f) c = b1 > 1.4f ? colour{0.25f, 0.24f, 0.22f} : colour{0.85f, 0.70f, 0.15f};
+                if (b2 < 1.2f) c = b2 > 0.8f ? colour{0.25f, 0.24f, 0.22f} : colour{0.85f, 0.70f, 0.15f};
             }
             // Rust runs down from the hoops and grime gathers at the foot.
             float rn = rust.fbm(u * 16.0f, v * 4.0f, 5, 16, 0, 0.6f);
