@@ -58,12 +58,32 @@ void start_audio() {
     SDL_PauseAudio(0);
 }
 
+// Checks that every RIFF chunk of a WAV image lies inside the resource, so that a damaged length
+// field never makes the decoder allocate for data that is not there.
+static const char *wav_damage(const uint8_t *data, uint32_t size) {
+    if (size < 12 || std::memcmp(data, "RIFF", 4) != 0 || std::memcmp(data + 8, "WAVE", 4) != 0)
+        return "not a RIFF WAVE image";
+    uint64_t at = 12;
+    while (at + 8 <= size) {
+        uint32_t length = 0;
+        std::memcpy(&length, data + at + 4, 4);
+        if (length > size - (at + 8)) return "a chunk runs past the end of the resource";
+        at += 8 + static_cast<uint64_t>(length) + (length & 1);
+    }
+    return nullptr;
+}
+
 // Decodes the WAV image and converts it to the device format. On failure the sound keeps no
 // samples; a damaged WAV or a format the device cannot take closes the device for the run.
 static void decode_sound(sound *s, pack_entry *entry) {
     SDL_AudioSpec wav;
     Uint8 *wav_buf = nullptr;
     Uint32 wav_len = 0;
+    if (const char *damage = wav_damage(entry->data, entry->size)) {
+        fprintf(stderr, "Could not open %s: %s\n", s->name.c_str(), damage);
+        close_audio();
+        return;
+    }
     SDL_RWops *rw =
         entry->size <= INT_MAX ? SDL_RWFromMem(entry->data, static_cast<int>(entry->size)) : nullptr;
     if (!rw || !SDL_LoadWAV_RW(rw, 1, &wav, &wav_buf, &wav_len)) {
