@@ -22,6 +22,31 @@ enum : int {
     ITEM_DISABLED = 0x1,
 };
 
+// What an item does when it changes.
+enum : int {
+    MENU_RESOLUTION = 1,
+    MENU_BIT_DEPTH = 2,
+    MENU_FULLSCREEN = 3,
+    MENU_SMOKE_DETAIL = 4,
+    MENU_VIEW_MODE = 5,
+    MENU_DEFINE_CONTROLS = 6,
+    MENU_RESET_GAME = 7,
+    MENU_QUIT = 8,
+    MENU_RESUME = 9,
+    MENU_SHOW_RADAR = 10,
+    MENU_SHOW_MARKS = 11,
+    MENU_SHOW_SHADOWS = 12,
+    MENU_SHOW_SMOKE = 13,
+    MENU_AUDIO_LEVEL = 14,
+    MENU_OKAY = 101,
+    MENU_RESET_DEFAULTS = 102,
+    MENU_KEY_FORWARD = 103,
+    MENU_KEY_REVERSE = 104,
+    MENU_KEY_LEFT = 105,
+    MENU_KEY_RIGHT = 106,
+    MENU_KEY_FIRE = 107,
+};
+
 struct menu_item {
     int kind = 0;
     int action = 0; // 0 for spacers

@@ -185,58 +185,58 @@ void apply_settings_menu(game_record *g, menu *m) {
         if (!it->changed) continue;
         const settings_block before = s;
         switch (it->action) {
-        case 1: {
+        case MENU_RESOLUTION: {
             int i = clamp_index(it->value, 4);
             s.width = resolution_table[i][0];
             s.height = resolution_table[i][1];
             switch_video_mode(g, before);
             break;
         }
-        case 2:
+        case MENU_BIT_DEPTH:
             s.bit_depth = bit_depth_table[clamp_index(it->value, 2)];
             switch_video_mode(g, before);
             break;
-        case 3:
+        case MENU_FULLSCREEN:
             s.fullscreen = it->value;
             switch_video_mode(g, before);
             break;
-        case 4:
+        case MENU_SMOKE_DETAIL:
             s.smoke_detail = smoke_detail_table[clamp_index(it->value, 6)];
             break;
-        case 5:
+        case MENU_VIEW_MODE:
             s.view_mode = it->value;
             break;
-        case 6:
+        case MENU_DEFINE_CONTROLS:
             if (it->value == 1) menu_page = 2;
             it->value = 0;
             break;
-        case 7:
+        case MENU_RESET_GAME:
             if (it->value != 0) new_game(g);
             it->value = 0;
             break;
-        case 8:
+        case MENU_QUIT:
             if (it->value == 2) save_and_exit(0);
             break;
-        case 9:
+        case MENU_RESUME:
             if (it->value != 0) g->flags &= ~FLAG_MENU;
             it->value = 0;
             break;
-        case 10:
-        case 11:
-        case 12:
-        case 13: {
+        case MENU_SHOW_RADAR:
+        case MENU_SHOW_MARKS:
+        case MENU_SHOW_SHADOWS:
+        case MENU_SHOW_SMOKE: {
             static const int bits[4] = {SHOW_RADAR, SHOW_MARKS, SHOW_SHADOWS, SHOW_SMOKE};
-            int bit = bits[it->action - 10];
+            int bit = bits[it->action - MENU_SHOW_RADAR];
             if (it->value != 0)
                 s.display_flags |= bit;
             else
                 s.display_flags &= ~bit;
             break;
         }
-        case 14:
-            if (it->max > it->min)
-                s.audio_level =
-                    static_cast<float>((it->value - it->min) / static_cast<double>(it->max - it->min));
+        case MENU_AUDIO_LEVEL:
+            if (it->max > it->min) // the audio thread reads the level: change it under its lock
+                set_audio_level(
+                    g, static_cast<float>((it->value - it->min) / static_cast<double>(it->max - it->min)));
             break;
         default:
             break;
@@ -250,11 +250,11 @@ void apply_controls_menu(game_record *g, menu *m) {
     for (menu_item *it = m->first; it; it = it->next) {
         if (!it->changed) continue;
         switch (it->action) {
-        case 101:
+        case MENU_OKAY:
             if (it->value == 1) menu_page = 1;
             it->value = 0;
             break;
-        case 102:
+        case MENU_RESET_DEFAULTS:
             if (it->value == 2) {
                 s.key_left = SDLK_LEFT;
                 s.key_right = SDLK_RIGHT;
@@ -264,19 +264,19 @@ void apply_controls_menu(game_record *g, menu *m) {
                 it->value = 0;
             }
             break;
-        case 103:
+        case MENU_KEY_FORWARD:
             s.key_forward = it->value;
             break;
-        case 104:
+        case MENU_KEY_REVERSE:
             s.key_reverse = it->value;
             break;
-        case 105:
+        case MENU_KEY_LEFT:
             s.key_left = it->value;
             break;
-        case 106:
+        case MENU_KEY_RIGHT:
             s.key_right = it->value;
             break;
-        case 107:
+        case MENU_KEY_FIRE:
             s.key_fire = it->value;
             break;
         default:

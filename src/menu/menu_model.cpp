@@ -16,23 +16,6 @@ int menu_page = 1;
 menu *settings_menu = nullptr;
 menu *controls_menu = nullptr;
 
-enum : int {
-    ACT_RESOLUTION = 1,
-    ACT_BIT_DEPTH = 2,
-    ACT_FULLSCREEN = 3,
-    ACT_SMOKE_DETAIL = 4,
-    ACT_VIEW_MODE = 5,
-    ACT_QUIT = 8,
-    ACT_SHOW_RADAR = 10,
-    ACT_SHOW_MARKS = 11,
-    ACT_SHOW_SHADOWS = 12,
-    ACT_SHOW_SMOKE = 13,
-    ACT_AUDIO_LEVEL = 14,
-    ACT_RESET_DEFAULTS = 102,
-    ACT_KEY_FORWARD = 103,
-    ACT_KEY_FIRE = 107,
-};
-
 menu *new_menu(const char *title) {
     auto *m = new menu{};
     m->title = title ? title : "";
@@ -127,36 +110,36 @@ void build_menus() {
     discard_menus();
 
     menu *s = new_menu("GAME SETTINGS");
-    add_menu_item(s, ITEM_BUTTON, 9, "resume game");
+    add_menu_item(s, ITEM_BUTTON, MENU_RESUME, "resume game");
     add_menu_item(s, ITEM_SPACER, 0, "1");
-    add_menu_item(s, ITEM_CHOICE, 3, "fullscreen|off|on");
-    add_menu_item(s, ITEM_CHOICE, 1, "  resolution|640x480|800x600|1024x768|1280x1024");
-    add_menu_item(s, ITEM_CHOICE, 2, "  bit-depth|16-bit|32-bit");
+    add_menu_item(s, ITEM_CHOICE, MENU_FULLSCREEN, "fullscreen|off|on");
+    add_menu_item(s, ITEM_CHOICE, MENU_RESOLUTION, "  resolution|640x480|800x600|1024x768|1280x1024");
+    add_menu_item(s, ITEM_CHOICE, MENU_BIT_DEPTH, "  bit-depth|16-bit|32-bit");
     add_menu_item(s, ITEM_SPACER, 0, "1");
-    add_menu_item(s, ITEM_CHOICE, 10, "display radar|off|on");
-    add_menu_item(s, ITEM_CHOICE, 11, "display marks|off|on");
-    add_menu_item(s, ITEM_CHOICE, 12, "display shadows|off|on");
-    add_menu_item(s, ITEM_CHOICE, 13, "display smoke|off|on");
-    add_menu_item(s, ITEM_RANGE, 4, "smoke detail|0|5");
-    add_menu_item(s, ITEM_CHOICE, 5, "view mode|normal|top");
+    add_menu_item(s, ITEM_CHOICE, MENU_SHOW_RADAR, "display radar|off|on");
+    add_menu_item(s, ITEM_CHOICE, MENU_SHOW_MARKS, "display marks|off|on");
+    add_menu_item(s, ITEM_CHOICE, MENU_SHOW_SHADOWS, "display shadows|off|on");
+    add_menu_item(s, ITEM_CHOICE, MENU_SHOW_SMOKE, "display smoke|off|on");
+    add_menu_item(s, ITEM_RANGE, MENU_SMOKE_DETAIL, "smoke detail|0|5");
+    add_menu_item(s, ITEM_CHOICE, MENU_VIEW_MODE, "view mode|normal|top");
     add_menu_item(s, ITEM_SPACER, 0, "1");
-    add_menu_item(s, ITEM_RANGE, 14, "audio level|0|10");
+    add_menu_item(s, ITEM_RANGE, MENU_AUDIO_LEVEL, "audio level|0|10");
     add_menu_item(s, ITEM_SPACER, 0, "1");
-    add_menu_item(s, ITEM_BUTTON, 6, "define controls");
+    add_menu_item(s, ITEM_BUTTON, MENU_DEFINE_CONTROLS, "define controls");
     add_menu_item(s, ITEM_SPACER, 0, "1");
-    add_menu_item(s, ITEM_BUTTON, 7, "reset game");
-    add_menu_item(s, ITEM_CONFIRM, 8, "quit");
+    add_menu_item(s, ITEM_BUTTON, MENU_RESET_GAME, "reset game");
+    add_menu_item(s, ITEM_CONFIRM, MENU_QUIT, "quit");
 
     menu *c = new_menu("DEFINE CONTROLS");
-    add_menu_item(c, ITEM_BUTTON, 101, "okay");
+    add_menu_item(c, ITEM_BUTTON, MENU_OKAY, "okay");
     add_menu_item(c, ITEM_SPACER, 0, "1");
-    add_menu_item(c, ITEM_KEY, 103, "forward");
-    add_menu_item(c, ITEM_KEY, 104, "reverse");
-    add_menu_item(c, ITEM_KEY, 105, "turn left");
-    add_menu_item(c, ITEM_KEY, 106, "turn right");
-    add_menu_item(c, ITEM_KEY, 107, "fire");
+    add_menu_item(c, ITEM_KEY, MENU_KEY_FORWARD, "forward");
+    add_menu_item(c, ITEM_KEY, MENU_KEY_REVERSE, "reverse");
+    add_menu_item(c, ITEM_KEY, MENU_KEY_LEFT, "turn left");
+    add_menu_item(c, ITEM_KEY, MENU_KEY_RIGHT, "turn right");
+    add_menu_item(c, ITEM_KEY, MENU_KEY_FIRE, "fire");
     add_menu_item(c, ITEM_SPACER, 0, "1");
-    add_menu_item(c, ITEM_CONFIRM, 102, "reset defaults");
+    add_menu_item(c, ITEM_CONFIRM, MENU_RESET_DEFAULTS, "reset defaults");
 
     settings_menu = s;
     controls_menu = c;
@@ -184,11 +167,11 @@ static void enable_if(menu_item *it, bool enabled) {
 
 static int display_bit(int action) {
     switch (action) {
-    case ACT_SHOW_RADAR:
+    case MENU_SHOW_RADAR:
         return SHOW_RADAR;
-    case ACT_SHOW_MARKS:
+    case MENU_SHOW_MARKS:
         return SHOW_MARKS;
-    case ACT_SHOW_SHADOWS:
+    case MENU_SHOW_SHADOWS:
         return SHOW_SHADOWS;
     default:
         return SHOW_SMOKE;
@@ -206,18 +189,18 @@ void refresh_settings_menu(game_record *g, menu *m) {
     m->first->changed = 0;
     for (menu_item *it = m->first; it; it = it->next) {
         switch (it->action) {
-        case ACT_RESOLUTION:
+        case MENU_RESOLUTION:
             it->value = s.width == 800 ? 1 : s.width == 1024 ? 2 : s.width == 1280 ? 3 : 0;
             enable_if(it, true);
             break;
-        case ACT_BIT_DEPTH:
+        case MENU_BIT_DEPTH:
             it->value = s.bit_depth == 32 ? 1 : 0;
             enable_if(it, s.fullscreen != 0);
             break;
-        case ACT_FULLSCREEN:
+        case MENU_FULLSCREEN:
             it->value = s.fullscreen;
             break;
-        case ACT_SMOKE_DETAIL: {
+        case MENU_SMOKE_DETAIL: {
             int i = 0;
             while (i < it->max && i < 5 && !(s.smoke_detail >= smoke_detail_table[i]))
                 ++i;
@@ -225,19 +208,19 @@ void refresh_settings_menu(game_record *g, menu *m) {
             enable_if(it, (s.display_flags & SHOW_SMOKE) != 0);
             break;
         }
-        case ACT_VIEW_MODE:
+        case MENU_VIEW_MODE:
             it->value = s.view_mode;
             break;
-        case ACT_QUIT:
+        case MENU_QUIT:
             drop_confirmation(m, it);
             break;
-        case ACT_SHOW_RADAR:
-        case ACT_SHOW_MARKS:
-        case ACT_SHOW_SHADOWS:
-        case ACT_SHOW_SMOKE:
+        case MENU_SHOW_RADAR:
+        case MENU_SHOW_MARKS:
+        case MENU_SHOW_SHADOWS:
+        case MENU_SHOW_SMOKE:
             it->value = (s.display_flags & display_bit(it->action)) ? 1 : 0;
             break;
-        case ACT_AUDIO_LEVEL:
+        case MENU_AUDIO_LEVEL:
             it->value = static_cast<int>((it->max - it->min) * s.audio_level + it->min + 0.5);
             break;
         default:
@@ -252,10 +235,10 @@ void refresh_controls_menu(game_record *g, menu *m) {
     const int32_t keys[5] = {s.key_forward, s.key_reverse, s.key_left, s.key_right, s.key_fire};
     m->first->changed = 0;
     for (menu_item *it = m->first; it; it = it->next) {
-        if (it->action == ACT_RESET_DEFAULTS)
+        if (it->action == MENU_RESET_DEFAULTS)
             drop_confirmation(m, it);
-        else if (it->action >= ACT_KEY_FORWARD && it->action <= ACT_KEY_FIRE)
-            it->value = keys[it->action - ACT_KEY_FORWARD];
+        else if (it->action >= MENU_KEY_FORWARD && it->action <= MENU_KEY_FIRE)
+            it->value = keys[it->action - MENU_KEY_FORWARD];
     }
 }
 
