@@ -10,6 +10,7 @@
 #include <SDL/SDL.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cinttypes>
 #include <cstring>
@@ -233,6 +234,7 @@ bool collect_dir_records(const std::string &dir, std::vector<pack_record> *recor
         seen[r.name] = file.string();
         if (!read_whole_file(file, &r.data, error)) return false;
         std::string ext = file.extension().string();
+        std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
         if (ext == ".obj" || ext == ".txt") r.data.push_back(0);
         records->push_back(std::move(r));
     }

@@ -224,9 +224,12 @@ std::string tank_mesh() {
         m,
         {{-18.5f, TRACK_TOP}, {18.5f, TRACK_TOP}, {18.5f, 6.2f}, {13, DECK_Y}, {-16, DECK_Y}, {-18.5f, 6.8f}},
         -16.5f, 16.5f, uv);
-    // Exhausts on the rear plate.
-    for (float side : {1.0f, -1.0f})
+    // Exhausts on the rear plate, stowage bins on the rear fenders.
+    for (float side : {1.0f, -1.0f}) {
         box(m, {side > 0 ? 6.0f : -9.0f, 6.0f, -19.3f}, {side > 0 ? 9.0f : -6.0f, 7.3f, -18.3f}, uv);
+        box(m, {side > 0 ? 11.5f : -15.8f, DECK_Y, -17.0f},
+            {side > 0 ? 15.8f : -11.5f, DECK_Y + 1.6f, -10.5f}, uv);
+    }
     // Turret: a sloped hexagonal casting with a stowage box behind it.
     const std::vector<std::pair<float, float>> turret_base = {{-7.5f, 7.0f}, {7.5f, 7.0f}, {9.5f, 0},
                                                               {8.5f, -9},    {-8.5f, -9},  {-9.5f, 0}};
@@ -235,6 +238,17 @@ std::string tank_mesh() {
         turret_top.push_back({x * 0.84f, z * 0.86f - 0.6f});
     frustum_y(m, turret_base, turret_top, DECK_Y, TURRET_TOP, uv);
     box(m, {-6.5f, 9.0f, -12.0f}, {6.5f, 11.6f, -8.6f}, uv);
+    // Smoke dischargers: short tubes angled out of the turret's front corners.
+    auto tube_side = [](float f, float along) { return square_uv(METAL_U, 0.05f + 0.6f * f, 0.3f * along); };
+    auto tube_cap = [](float c, float s) { return square_uv(METAL_U, 0.82f + 0.1f * c, 0.85f + 0.1f * s); };
+    for (float side : {1.0f, -1.0f})
+        for (int k = 0; k < 3; ++k) {
+            vec3 axis = normalised({side * 0.5f, 0.35f, 1.0f});
+            vec3 base{side * (7.0f + 0.2f * static_cast<float>(k)), 9.6f + 0.85f * static_cast<float>(k),
+                      4.2f};
+            cylinder(m, base, axis, normalised(cross(axis, {0, 1, 0})), 0.4f, 1.8f, 8, tube_side, tube_cap,
+                     false, true);
+        }
     // Mantlet and gun with its muzzle brake.
     box(m, {-3.2f, 9.3f, 5.6f}, {3.2f, 11.9f, 8.6f}, uv);
     auto metal_side = [](float f, float along) { return square_uv(METAL_U, 0.05f + 0.6f * f, along); };

@@ -53,11 +53,9 @@ image sky_texture() {
                           (1 - smoothstep(0.55f, 0.8f, h));
             c = mix(c, colour{0.055f, 0.060f, 0.100f}, cloud * 0.7f);
             img.at(x, y) = c;
-            // Stars: denser and brighter higher up, dimmed by the glow and the clouds.
-            float visibility = smoothstep(0.27f, 0.42f, h) * (1 - cloud * 0.85f);
-            (void)visibility;
         }
     }
+    // Stars: brighter higher up, dimmed by the glow over the hills and hidden by the clouds.
     rng r(104);
     for (int i = 0; i < 2600; ++i) {
         float sx = r.uniform() * W, sy = r.uniform() * H;
@@ -270,11 +268,10 @@ image tank_texture() {
                     c = r > 0.80f ? colour{0.09f, 0.09f, 0.09f} : scale(steel, 0.75f + 0.35f * (1 - r));
                     c = scale(c,
                               1.0f - 0.5f * line_mask(r - 0.80f, 0.05f) - 0.4f * line_mask(r - 0.34f, 0.05f));
+                    // Six bolt heads on the hub's rim.
                     for (int k = 0; k < 6; ++k) {
                         float ba = a - static_cast<float>(k) * PI / 3;
-                        float bx = 0.22f * std::cos(ba) - 0.22f, by = 0.22f * std::sin(ba);
-                        (void)bx;
-                        if (std::hypot(r * std::cos(ba) - 0.22f, r * std::sin(ba)) < 0.05f || by > 10)
+                        if (std::hypot(r * std::cos(ba) - 0.22f, r * std::sin(ba)) < 0.05f)
                             c = scale(c, 1.4f);
                     }
                     if (r < 0.14f) c = {0.16f, 0.16f, 0.13f};
@@ -489,7 +486,6 @@ la_image flash_1() {
         float spokes = smoothstep(0.55f, 0.9f, n.at(std::cos(a) * 6, std::sin(a) * 6, 0, 0) + 0.4f) *
                        smoothstep(0.95f, 0.4f, r) * (0.6f + 0.4f * m.at(dx * 20, dy * 20, 0, 0));
         float burnt = std::max(blot, spokes) * (0.75f + 0.25f * m.fbm(dx * 8 + 2, dy * 8, 3));
-        (void)dx;
         return std::pair{flash, burnt};
     });
 }
