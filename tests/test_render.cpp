@@ -281,6 +281,10 @@ TEST(TankTypes, RegistrationWithAnEmptyPackLeavesNullMeshes) {
     EXPECT_EQ(find_tank_type(g, "gruntx"), nullptr);
     EXPECT_EQ(load_texture(g, "texture_tank_1", 3, GL_CLAMP), nullptr);
     EXPECT_EQ(texture_registry, nullptr);
+    while (tank_type *t = g->tank_types) {
+        g->tank_types = t->next;
+        delete t;
+    }
     free_test_game(g);
 }
 
