@@ -169,7 +169,8 @@ TEST(PackTool, BuildNamesFilesByStemAndTerminatesTexts) {
     write_file(dir.file("src/material_x.txt"), {'e', 'm', 'i', 't'});
     write_file(dir.file("src/note"), {1, 2, 3});
     write_file(dir.file("src/audio_y.wav"), {9});
-    fs::create_directory(dir.file("src/subdir")); // not a file: skipped
+    fs::create_directory(dir.file("src/subdir"));        // not a file: skipped
+    write_file(dir.file("src/.texture_x.bmp.swp"), {7}); // hidden: skipped
     std::vector<pack_record> records;
     std::string error;
     ASSERT_TRUE(collect_dir_records(dir.file("src"), &records, &error)) << error;

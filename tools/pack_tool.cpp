@@ -209,8 +209,10 @@ bool collect_dir_records(const std::string &dir, std::vector<pack_record> *recor
         return false;
     }
     std::vector<fs::path> files;
+    // Hidden files (editor swap files and the like) are not resources.
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
-        if (it->is_regular_file(ec)) files.push_back(it->path());
+        if (it->is_regular_file(ec) && !it->path().filename().string().starts_with("."))
+            files.push_back(it->path());
     if (ec) {
         *error = dir + ": cannot read directory: " + ec.message();
         return false;
@@ -576,6 +578,13 @@ int pack_tool_main(int argc, char **argv) {
             list_records(records, stdout);
             return 0;
         }
+        std::map<std::string, int> seen;
+        for (const pack_record &r : records)
+            if (++seen[r.name] == 2)
+                fprintf(stderr,
+                        "hollowmere-pack: record %s appears more than once; the last, which the game uses, "
+                        "is kept\n",
+                        r.name.c_str());
         if (!extract_records(records, argv[3], &error)) {
             fprintf(stderr, "hollowmere-pack: %s\n", error.c_str());
             return 1;

@@ -28,8 +28,8 @@ struct pack_record {
     std::vector<uint8_t> data;
 };
 
-// Every regular file of dir as a record named after the file without its extension, in file
-// name order; text files get their terminating NUL. False with a one-line reason on error.
+// Every regular file of dir (hidden ones aside) as a record named after the file without its
+// extension, in file name order; text files get their terminating NUL. False with a one-line reason on error.
 bool collect_dir_records(const std::string &dir, std::vector<pack_record> *records, std::string *error);
 std::vector<uint8_t> encode_records(const std::vector<pack_record> &records);
 bool build_pack(const std::string &out_path, const std::string &dir, std::string *error);
