@@ -35,33 +35,47 @@ image sky_texture() {
             0.004f * std::fabs(n2.at(u * 180, 3.5f, 180, 0)) + 0.003f * n2.at(u * 420, 7.5f, 420, 0);
         near_ridge[x] = 0.238f + 0.016f * n2.fbm(u * P * 2, 1.5f, 4, P * 2, 0, 0.5f) + trees;
     }
+    // Thin high clouds, stretched along the horizon: faintly moonlit, and they hide stars.
+    std::vector<float> cloud(static_cast<size_t>(W) * H, 0.0f);
+    for (int y = 0; y < H; ++y) {
+        float h = 1.0f - (static_cast<float>(y) + 0.5f) / H;
+        float band = smoothstep(0.27f, 0.36f, h) * (1 - smoothstep(0.6f, 0.85f, h));
+        for (int x = 0; x < W; ++x) {
+            float u = static_cast<float>(x) / W;
+            float warp = 0.35f * n1.at(u * P, h * 5.0f, P, 0);
+            float c = n3.fbm(u * P * 2 + warp, h * 14.0f, 5, P * 2, 0, 0.55f);
+            cloud[static_cast<size_t>(y) * W + x] = smoothstep(0.0f, 0.5f, c) * band;
+        }
+    }
     for (int y = 0; y < H; ++y) {
         float h = 1.0f - (static_cast<float>(y) + 0.5f) / H; // 0 at the bottom edge
         for (int x = 0; x < W; ++x) {
             float u = static_cast<float>(x) / W;
             // Dusk fading into night: a teal glow over the hills, deep blue above.
-            float above = std::max(0.0f, h - 0.24f);
-            colour zenith{0.020f, 0.028f, 0.085f}, mid{0.045f, 0.065f, 0.160f}, glow{0.090f, 0.140f, 0.200f};
+            float above = std::max(0.0f, h - far_ridge[x] + 0.01f); // the glow hugs the ridge line
+            colour zenith{0.020f, 0.028f, 0.085f}, mid{0.045f, 0.065f, 0.160f}, glow{0.120f, 0.180f, 0.250f};
             colour c = mix(mid, zenith, smoothstep(0.05f, 0.76f, above));
-            c = mix(c, glow, std::exp(-above / 0.07f));
-            // A thin band of dying sunset light right above the ridges, broken along its length.
-            float band = std::exp(-above / 0.025f) * (0.6f + 0.4f * n3.fbm(u * P, 0.3f, 3, P, 0));
-            c = add(c, colour{0.14f * band, 0.06f * band, 0.05f * band});
-            // Thin high clouds, lit faintly from below, that also hide stars.
-            float cloud_n = n3.fbm(u * P * 2, h * 14.0f, 5, P * 2, 0, 0.55f);
-            float cloud = smoothstep(0.05f, 0.45f, cloud_n) * smoothstep(0.26f, 0.36f, h) *
-                          (1 - smoothstep(0.55f, 0.8f, h));
-            c = mix(c, colour{0.055f, 0.060f, 0.100f}, cloud * 0.7f);
+            c = mix(c, glow, std::exp(-above / 0.10f));
+            // A band of dying sunset light right above the ridges, broken along its length.
+            float band = std::exp(-above / 0.04f) * (0.55f + 0.45f * n3.fbm(u * P, 0.3f, 3, P, 0));
+            c = add(c, colour{0.30f * band, 0.13f * band, 0.08f * band});
+            float k = cloud[static_cast<size_t>(y) * W + x];
+            float rim = smoothstep(0.15f, 0.5f, k) * (1 - smoothstep(0.6f, 1.0f, k)); // lit edges
+            c = mix(c, colour{0.075f, 0.085f, 0.135f}, k * 0.8f);
+            c = add(c, colour{0.025f * rim, 0.028f * rim, 0.035f * rim});
             img.at(x, y) = c;
         }
     }
-    // Stars: brighter higher up, dimmed by the glow over the hills and hidden by the clouds.
+    // Stars: brighter higher up, gathered in loose drifts, dimmed by the glow over the hills
+    // and hidden by the clouds.
     rng r(104);
-    for (int i = 0; i < 2600; ++i) {
+    for (int i = 0; i < 4200; ++i) {
         float sx = r.uniform() * W, sy = r.uniform() * H;
         float h = 1.0f - sy / H;
         float bright = std::pow(r.uniform(), 3.0f);
         float tint = r.uniform();
+        float drift = 0.5f + 0.5f * n2.fbm(sx / W * P, h * 6.0f, 3, P, 0);
+        if (r.uniform() > 0.35f + 0.65f * drift) continue;
         float visibility = smoothstep(0.27f, 0.45f, h);
         colour sc = tint < 0.2f ? colour{1.0f, 0.85f, 0.7f}
                                 : (tint > 0.8f ? colour{0.75f, 0.85f, 1.0f} : colour{1, 1, 1});
@@ -74,10 +88,8 @@ image sky_texture() {
                 if (py < 0 || py >= H) continue;
                 float ddx = static_cast<float>(x0 + dx) + 0.5f - sx, ddy = static_cast<float>(py) + 0.5f - sy;
                 float f = std::exp(-(ddx * ddx + ddy * ddy) / (radius * radius));
-                float cloud_n = n3.fbm(static_cast<float>(px) / W * P * 2, h * 14.0f, 5, P * 2, 0, 0.55f);
-                float cloud = smoothstep(0.05f, 0.45f, cloud_n) * smoothstep(0.26f, 0.36f, h) *
-                              (1 - smoothstep(0.55f, 0.8f, h));
-                float k = f * (0.12f + 0.88f * bright) * visibility * (1 - 0.85f * cloud);
+                float k = f * (0.12f + 0.88f * bright) * visibility *
+                          (1 - 0.9f * cloud[static_cast<size_t>(py) * W + px]);
                 img.at(px, py) = add(img.at(px, py), scale(sc, k));
             }
     }
@@ -87,8 +99,8 @@ image sky_texture() {
         for (int x = 0; x < W; ++x) {
             float far = smoothstep(far_ridge[x] + 0.002f, far_ridge[x] - 0.002f, h);
             float depth = std::max(0.0f, far_ridge[x] - h);
-            colour hill = mix(colour{0.030f, 0.040f, 0.070f}, colour{0.008f, 0.010f, 0.020f},
-                              smoothstep(0.0f, 0.04f, depth));
+            colour hill = mix(colour{0.040f, 0.052f, 0.090f}, colour{0.010f, 0.012f, 0.024f},
+                              smoothstep(0.0f, 0.035f, depth));
             img.at(x, y) = mix(img.at(x, y), hill, far);
             float near = smoothstep(near_ridge[x] + 0.0015f, near_ridge[x] - 0.0015f, h);
             img.at(x, y) = mix(img.at(x, y), colour{0, 0, 0}, near);
