@@ -17,21 +17,12 @@ namespace {
 constexpr int CELLS = 25;
 constexpr int VERTS = (CELLS + 1) * (CELLS + 1);
 
-struct field_deleter {
-    void operator()(geo *g) const {
-        while (face *f = g->faces) {
-            g->faces = f->next;
-            delete f;
-        }
-        delete g;
-    }
-};
-using field_ptr = std::unique_ptr<geo, field_deleter>;
+using field_ptr = std::unique_ptr<geo, decltype(&free_geo)>;
 
 field_ptr field_from_seed(unsigned seed) {
     srand(seed);
     noise_reset();
-    return field_ptr(build_field(180.0f, 180.0f, CELLS, CELLS));
+    return field_ptr(build_field(180.0f, 180.0f, CELLS, CELLS), free_geo);
 }
 
 float vertex_height(const geo *g, int i, int j) {
