@@ -288,12 +288,6 @@ TEST(TankTypes, RegistrationWithAnEmptyPackLeavesNullMeshes) {
     free_test_game(g);
 }
 
-TEST(TextLayout, CentredTextsStartHalfTheirWidthLeft) {
-    EXPECT_DOUBLE_EQ(text_start(10, 1) * 2.5, -10.0);
-    EXPECT_DOUBLE_EQ(text_start(10, 0), 0.0);
-    EXPECT_DOUBLE_EQ(text_start(0, 1), 0.0);
-}
-
 TEST(TextLayout, FormattingIsBoundedToTheBuffer) {
     char buffer[TEXT_BUFFER_SIZE + 16];
     memset(buffer, 'z', sizeof buffer);

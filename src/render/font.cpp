@@ -18,6 +18,10 @@ namespace {
 constexpr int GLYPH_COUNT = 128;
 
 size_t vformat_text(char *buffer, const char *format, va_list args) {
+    if (!format) {
+        buffer[0] = 0;
+        return 0;
+    }
     int n = vsnprintf(buffer, TEXT_BUFFER_SIZE, format, args);
     if (n < 0) buffer[0] = 0;
     return strlen(buffer);
