@@ -27,7 +27,7 @@ def run_case(xvfb, name, pack, settings, outcomes):
     game = Game(xvfb, pack=pack, settings=settings)
     try:
         game.start(wait_window=False)
-        window = game.find_window(timeout=25)
+        window = game.find_window(timeout=60)
         if window:
             game.window = window
             game.focus()
@@ -37,7 +37,7 @@ def run_case(xvfb, name, pack, settings, outcomes):
         else:
             if game.proc.poll() is None:
                 game.kill()
-                fail("%s: no window and no exit within 25 s" % name)
+                fail("%s: no window and no exit within 60 s" % name)
             status = game.proc.returncode
         err = game.stderr()
         if status not in (0, 1):
