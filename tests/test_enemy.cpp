@@ -4,30 +4,20 @@
 
 #include "combat/combat.h"
 #include "core/core.h"
-#include "render/render.h"
 #include "world/world.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace {
 
-// A new game with one enemy in play at the origin and the others parked on the rim.
+// A new game with its first enemy in play at the origin (the others wait on the rim, out of
+// play) and the player alive there too.
 struct Enemies : ::testing::Test {
-    game_record *g = nullptr;
-    enemy_tank *e = nullptr;
+    game_record *g = start_headless_game({.seed = 9});
+    enemy_tank *e = g->enemies;
     void SetUp() override {
-        driver_options o;
-        o.seed = 9;
-        g = start_headless_game(o);
         g->tick_seconds = 0.1f;
-        for (enemy_tank *t = g->enemies; t; t = t->next) {
-            t->active = 0;
-            t->x = RIM_RADIUS;
-            t->y = 0;
-        }
-        e = g->enemies;
         e->active = 1;
         e->x = e->y = e->heading = e->speed = 0;
         e->level = 0.5f;
@@ -115,6 +105,7 @@ TEST_F(Enemies, SteeringTankBacksOffFromABlockingTank) {
     enemy_tank *o = e->next;
     o->active = 1;
     o->x = 3.5f;
+    o->y = 0;
     e->speed = 7.5f;
     EXPECT_NEAR(steer_tank(g, e, 0.5f, 0.0f, 40, 0), 4.5f, 1e-4); // the turn of one step replaces the aim
     EXPECT_NEAR(e->heading, -4.5f, 1e-4);                         // side is 0 here: it turns right

@@ -4,30 +4,21 @@
 
 #include "combat/combat.h"
 #include "core/core.h"
-#include "render/render.h"
 #include "world/world.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <tuple>
 
 namespace {
 
-// A new game with the enemies parked on the rim and the unshielded player alive at (-20, 0).
+// A new game (the enemies wait on the rim, out of play) with the unshielded player alive at
+// (-20, 0); no smoke.
 struct Missiles : ::testing::Test {
-    game_record *g = nullptr;
+    game_record *g = start_headless_game({.seed = 3});
     void SetUp() override {
-        driver_options o;
-        o.seed = 3;
-        g = start_headless_game(o);
         g->tick_seconds = 0.1f;
         g->settings.display_flags &= ~SHOW_SMOKE;
-        for (enemy_tank *t = g->enemies; t; t = t->next) {
-            t->active = 0;
-            t->x = RIM_RADIUS;
-            t->y = 0;
-        }
         g->player->alive = 1;
         g->player->shield = 0;
         g->player->x = -20;

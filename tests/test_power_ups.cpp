@@ -3,29 +3,18 @@
 
 #include "combat/combat.h"
 #include "core/core.h"
-#include "render/render.h"
-#include "world/world.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace {
 
-// A new game with the enemies parked on the rim and the player alive at the centre.
+// A new game (the enemies wait on the rim, out of play) with the player alive at the centre.
 struct PowerUps : ::testing::Test {
-    game_record *g = nullptr;
-    player_tank *p = nullptr;
+    game_record *g = start_headless_game({.seed = 11});
+    player_tank *p = g->player;
     void SetUp() override {
-        driver_options o;
-        o.seed = 11;
-        g = start_headless_game(o);
         g->tick_seconds = 0.1f;
-        for (enemy_tank *t = g->enemies; t; t = t->next) {
-            t->active = 0;
-            t->x = RIM_RADIUS;
-            t->y = 0;
-        }
-        p = g->player;
         p->alive = 1;
         p->x = p->y = 0;
     }

@@ -4,12 +4,8 @@
 
 #include "combat/combat.h"
 #include "core/core.h"
-#include "render/render.h"
-#include "support/test_support.h"
-#include "world/world.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace {
@@ -18,21 +14,12 @@ double rim_distance(const tank *t) {
     return std::fabs(length2d(t->x, t->y) - RIM_RADIUS);
 }
 
-// A new game with every enemy parked on the rim out of play and the player alive at the centre.
+// A new game (the enemies wait on the rim, out of play) with the player alive at the centre.
 struct Tanks : ::testing::Test {
-    game_record *g = nullptr;
-    player_tank *p = nullptr;
+    game_record *g = start_headless_game({.seed = 5});
+    player_tank *p = g->player;
     void SetUp() override {
-        driver_options o;
-        o.seed = 5;
-        g = start_headless_game(o);
         g->tick_seconds = 0.1f;
-        for (enemy_tank *t = g->enemies; t; t = t->next) {
-            t->active = 0;
-            t->x = RIM_RADIUS;
-            t->y = 0;
-        }
-        p = g->player;
         p->alive = 1;
         p->shield = p->x = p->y = 0;
     }
