@@ -9,7 +9,6 @@
 
 #include <SDL/SDL.h>
 #include <cstdlib>
-#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -36,38 +35,33 @@ TEST(AudioThread, MainThreadChangesVoicesWhileTheCallbackMixes) {
         SDL_Delay(5);
     EXPECT_EQ(is_active(sound_instances), 0);
 
+    // A pause follows every change: without one, the next lock would order an unlocked write
+    // before the callback's read and hide the race from the sanitizer.
     std::vector<sound_instance *> voices;
-    Uint32 round = 0;
-    const std::function<void()> changes[] = {
-        [&] { voices.push_back(make_voice(g, "audio_shot", 0.7f, SOUND_LOOP)); },
-        [&] {
-            for (size_t k = 0; k < voices.size(); ++k)
-                place_voice(voices[k], round % 90, k);
-        },
-        [&] {
-            for (size_t k = 0; k < voices.size(); ++k)
-                (round + k) % 2 ? stop_voice(voices[k]) : start_voice(voices[k], SOUND_LOOP);
-        },
-        [&] { play_sound(g, shot, 0.9f, round % 120, 3.0f); },
-        [&] { set_listener(g, round % 50, 1.0f); },
-        [&] { set_audio_level(g, (round % 10) / 10.0f); },
-        [&] {
-            if (round % 5 == 0) stop_all_sounds(g);
-        },
-        [&] { // the owners go away and hand their voices back
-            if (voices.size() < 6) return;
+    for (Uint32 round = 0, start = SDL_GetTicks(); SDL_GetTicks() - start < 2000; ++round) {
+        voices.push_back(make_voice(g, "audio_shot", 0.7f, SOUND_LOOP));
+        SDL_Delay(1);
+        for (size_t k = 0; k < voices.size(); ++k)
+            place_voice(voices[k], round % 90, k);
+        SDL_Delay(1);
+        for (size_t k = 0; k < voices.size(); ++k)
+            (round + k) % 2 ? stop_voice(voices[k]) : start_voice(voices[k], SOUND_LOOP);
+        SDL_Delay(1);
+        play_sound(g, shot, 0.9f, round % 120, 3.0f);
+        SDL_Delay(1);
+        set_listener(g, round % 50, 1.0f);
+        SDL_Delay(1);
+        set_audio_level(g, (round % 10) / 10.0f);
+        SDL_Delay(1);
+        if (round % 5 == 0) stop_all_sounds(g);
+        SDL_Delay(1);
+        if (voices.size() >= 6) { // the owners go away and hand their voices back
             for (sound_instance *v : voices)
                 release_voice(v);
             voices.clear();
-        },
-    };
-    for (Uint32 start = SDL_GetTicks(); SDL_GetTicks() - start < 2000; ++round)
-        for (const auto &change : changes) {
-            change();
-            // Without a pause the next lock would order an unlocked write before the callback's
-            // read and hide the race from the sanitizer; with one, the callback often runs here.
-            SDL_Delay(1);
         }
+        SDL_Delay(1);
+    }
     EXPECT_EQ(audio_lock_depth, 0);
 
     SDL_CloseAudio();

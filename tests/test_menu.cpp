@@ -7,7 +7,6 @@
 #include "support/test_support.h"
 
 #include <SDL/SDL_keysym.h>
-#include <cstring>
 #include <gtest/gtest.h>
 #include <string>
 #include <tuple>
@@ -19,14 +18,10 @@ class Menu : public ::testing::Test {
     void SetUp() override {
         g = make_test_game();
         g->flags = FLAG_GAME_OVER | FLAG_MENU;
-        std::memset(key_state, 0, sizeof key_state);
         discard_menus();
         build_menus();
     }
-    void TearDown() override {
-        discard_menus();
-        free_test_game(g);
-    }
+    void TearDown() override { free_test_game(g); }
     // One menu frame in which the key goes down.
     void press(int sym) {
         key_event(sym, true);

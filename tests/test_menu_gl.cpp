@@ -8,7 +8,6 @@
 #include "support/test_support.h"
 
 #include <SDL/SDL.h>
-#include <cstring>
 #include <gtest/gtest.h>
 #include <string>
 #include <tuple>
@@ -24,14 +23,10 @@ class MenuGl : public ::testing::Test {
         g->flags = FLAG_PLAYING | FLAG_MENU;
         set_video_mode(0, 640, 480, 16);
         ASSERT_NE(SDL_GetVideoSurface(), nullptr) << SDL_GetError();
-        std::memset(key_state, 0, sizeof key_state);
         discard_menus();
         build_menus();
     }
-    void TearDown() override {
-        discard_menus();
-        free_test_game(g);
-    }
+    void TearDown() override { free_test_game(g); }
     // One menu frame with the key on the labelled item; returns what it wrote to stderr.
     std::string press(const char *label, int sym) {
         for (menu_item *it = settings_menu->first; it; it = it->next)

@@ -1,6 +1,6 @@
 // High scores and name entry: the line editor's keys, cursor rules, shift mapping and which
 // keys click, the insertion into the table, and the hand-over from the game-over frame.
-// Clicks are observed as new instances at the head of the mixer's list (dummy audio driver).
+// Clicks are observed as new instances at the head of the mixer's list; no device mixes them.
 
 #include "audio/audio.h"
 #include "core/core.h"
@@ -25,7 +25,6 @@ class NameEntry : public ::testing::Test {
         g = make_test_game();
         g->pack = pack;
         g->flags = FLAG_GAME_OVER | FLAG_QUALIFIES;
-        std::memset(key_state, 0, sizeof key_state);
     }
     void TearDown() override { free_test_game(g); }
 
@@ -107,9 +106,8 @@ TEST(HighScores, InsertingKeepsOrderAndDropsTheLowest) {
     game_record *g = make_test_game();
     insert_high_score(g, 5000, "newbie");
     insert_high_score(g, 2000, "tie"); // equals the lowest: does not enter
-    const int expected[10] = {10000, 9000, 8000, 7000, 6000, 5000, 5000, 4000, 3000, 2000};
-    for (int i = 0; i < 10; ++i)
-        EXPECT_EQ(g->settings.high_scores[i], expected[i]) << i;
+    EXPECT_EQ(std::vector<int>(g->settings.high_scores, g->settings.high_scores + 10),
+              std::vector<int>({10000, 9000, 8000, 7000, 6000, 5000, 5000, 4000, 3000, 2000}));
     EXPECT_STREQ(g->settings.high_names[6], "newbie") << "below the equal score";
     EXPECT_STRNE(g->settings.high_names[9], "tie");
 
