@@ -87,12 +87,12 @@ int faces_against_normals(const geo *g) {
     return bad;
 }
 
-std::vector<int16_t> samples(const std::string &name, SDL_AudioSpec *spec) {
+std::vector<int16_t> samples(const std::string &name, SDL_AudioSpec *format) {
     std::vector<uint8_t> bytes = pack().at(name);
     Uint8 *buffer = nullptr;
     Uint32 length = 0;
     SDL_RWops *rw = SDL_RWFromMem(bytes.data(), static_cast<int>(bytes.size()));
-    if (!SDL_LoadWAV_RW(rw, 1, spec, &buffer, &length)) return {};
+    if (!SDL_LoadWAV_RW(rw, 1, format, &buffer, &length)) return {};
     std::vector<int16_t> out(length / 2);
     memcpy(out.data(), buffer, out.size() * 2);
     SDL_FreeWAV(buffer);
@@ -220,12 +220,12 @@ TEST(GeneratedTextures, ClampedGlowsFadeOutBeforeTheirEdges) {
 TEST(GeneratedSounds, MonoSixteenBitAtTheOutputRateWithHeadroom) {
     for (const char *name : required_resources) {
         if (kind_of(name) != resource_kind::sound) continue;
-        SDL_AudioSpec spec{};
-        std::vector<int16_t> s = samples(name, &spec);
+        SDL_AudioSpec format{};
+        std::vector<int16_t> s = samples(name, &format);
         ASSERT_FALSE(s.empty()) << name;
-        EXPECT_EQ(spec.freq, 16000) << name;
-        EXPECT_EQ(spec.channels, 1) << name;
-        EXPECT_EQ(spec.format, AUDIO_S16LSB) << name;
+        EXPECT_EQ(format.freq, 16000) << name;
+        EXPECT_EQ(format.channels, 1) << name;
+        EXPECT_EQ(format.format, AUDIO_S16LSB) << name;
         int peak = 0;
         for (int16_t v : s)
             peak = std::max(peak, std::abs(static_cast<int>(v)));
@@ -236,8 +236,8 @@ TEST(GeneratedSounds, MonoSixteenBitAtTheOutputRateWithHeadroom) {
 
 TEST(GeneratedSounds, EngineLoopsJoinWithoutAClick) {
     for (const char *name : {"audio_engine_fast", "audio_engine_slow"}) {
-        SDL_AudioSpec spec{};
-        std::vector<int16_t> s = samples(name, &spec);
+        SDL_AudioSpec format{};
+        std::vector<int16_t> s = samples(name, &format);
         ASSERT_GT(s.size(), 1000u);
         double step = 0;
         for (size_t i = 1; i < s.size(); ++i)

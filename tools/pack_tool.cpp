@@ -503,10 +503,10 @@ std::vector<std::string> check_sound(const std::string &name, const std::vector<
     }
     std::vector<uint8_t> copy = data; // SDL 1.2's memory stream takes a writable pointer
     SDL_RWops *rw = SDL_RWFromMem(copy.data(), static_cast<int>(copy.size()));
-    SDL_AudioSpec spec;
+    SDL_AudioSpec format;
     Uint8 *buffer = nullptr;
     Uint32 length = 0;
-    if (!rw || !SDL_LoadWAV_RW(rw, 1, &spec, &buffer, &length)) {
+    if (!rw || !SDL_LoadWAV_RW(rw, 1, &format, &buffer, &length)) {
         problems.push_back(name + ": not a WAV that SDL decodes: " + SDL_GetError());
         return problems;
     }

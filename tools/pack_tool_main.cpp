@@ -1,4 +1,5 @@
-// hollowmere-pack: builds, lists, extracts and verifies resource packs.
+// hollowmere-pack: the command that builds, lists, extracts and verifies resource packs; the
+// work itself lives in the pack tool's routines, which the resource generator shares.
 
 #include "tools/pack_tool.h"
 

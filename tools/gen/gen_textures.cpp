@@ -388,8 +388,8 @@ image barrel_texture() {
             c = mix(c, colour{0.32f, 0.15f, 0.07f}, 0.55f * amount);
             c = mix(c, colour{0.18f, 0.14f, 0.10f},
                     0.4f * smoothstep(-13.0f, -19.5f, y) * (v < SIDE_V1 ? 1.f : 0.f));
-            float speck = dents.at(u * 90.0f, v * 90.0f, 90, 90);
-            img.at(px, py) = scale(c, 0.9f + 0.12f * speck);
+            float grain = dents.at(u * 90.0f, v * 90.0f, 90, 90);
+            img.at(px, py) = scale(c, 0.9f + 0.12f * grain);
         }
     return img;
 }
