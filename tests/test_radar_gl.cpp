@@ -11,7 +11,6 @@
 #include <GL/glu.h>
 #include <SDL/SDL.h>
 #include <cmath>
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -19,10 +18,8 @@ namespace {
 
 constexpr int WIDTH = 1024, HEIGHT = 768;
 
-struct Pixel {
-    double rx, ry; // radar units
-    unsigned char r, g, b;
-    bool red() const { return r > 200 && g < 100 && b < 100; }
+struct point {
+    double x, y; // radar units
 };
 
 class Radar : public ::testing::Test {
@@ -40,26 +37,8 @@ class Radar : public ::testing::Test {
         testing::internal::CaptureStdout();
         gl_setup(g);
         testing::internal::GetCapturedStdout();
-        wide.radius = 10; // a big symbol makes its shape plain; without a type the symbol is 1.6
-        enemy.active = 1;
-        g->enemies = &enemy;
-    }
-    void TearDown() override {
-        free_projectiles(enemy.missiles);
-        free_test_game(g);
-    }
-
-    // Draws the radar over a cleared frame and returns every pixel in radar units.
-    std::vector<Pixel> draw() {
-        glClearColor(0, 0, 0, 0);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        draw_radar(g);
-        std::vector<unsigned char> rgb(WIDTH * HEIGHT * 3);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, WIDTH, HEIGHT, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-
         // The radar plane maps affinely to the window: find the map from three points.
-        GLdouble model[16], proj[16], ox, oy, ux, uy, vx, vy, z;
+        GLdouble model[16], proj[16], ux, uy, vx, vy, z;
         GLint view[4];
         glMatrixMode(GL_MODELVIEW);
         glPushMatrix();
@@ -73,30 +52,42 @@ class Radar : public ::testing::Test {
         gluProject(0, 0, -1, model, proj, view, &ox, &oy, &z);
         gluProject(1, 0, -1, model, proj, view, &ux, &uy, &z);
         gluProject(0, 1, -1, model, proj, view, &vx, &vy, &z);
-        std::vector<Pixel> out;
+        sx = ux - ox;
+        sy = vy - oy;
+        wide.radius = 10; // a big symbol makes its shape plain; without a type the symbol is 1.6
+        enemy.active = 1;
+        g->enemies = &enemy;
+    }
+    void TearDown() override {
+        free_projectiles(enemy.missiles);
+        free_test_game(g);
+    }
+
+    // Draws the radar over a cleared frame and returns where it is red, in radar units.
+    std::vector<point> draw() {
+        glClearColor(0, 0, 0, 0);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        draw_radar(g);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, WIDTH, HEIGHT, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+        std::vector<point> reds;
         for (int y = 0; y < HEIGHT; ++y)
-            for (int x = 0; x < WIDTH; ++x) {
-                const unsigned char *c = &rgb[(y * WIDTH + x) * 3];
-                out.push_back({(x + 0.5 - ox) / (ux - ox), (y + 0.5 - oy) / (vy - oy), c[0], c[1], c[2]});
-            }
-        return out;
+            for (int x = 0; x < WIDTH; ++x)
+                if (red(&rgb[(y * WIDTH + x) * 3]))
+                    reds.push_back({(x + 0.5 - ox) / sx, (y + 0.5 - oy) / sy});
+        return reds;
     }
-    static std::vector<Pixel> reds(const std::vector<Pixel> &all) {
-        std::vector<Pixel> out;
-        for (const Pixel &p : all)
-            if (p.red()) out.push_back(p);
-        return out;
+    const unsigned char *at(double rx, double ry) const {
+        int x = static_cast<int>(ox + rx * sx), y = static_cast<int>(oy + ry * sy);
+        return &rgb[(y * WIDTH + x) * 3];
     }
-    static const Pixel &at(const std::vector<Pixel> &all, double rx, double ry) {
-        const Pixel *best = &all[0];
-        for (const Pixel &p : all)
-            if (std::hypot(p.rx - rx, p.ry - ry) < std::hypot(best->rx - rx, best->ry - ry)) best = &p;
-        return *best;
-    }
+    static bool red(const unsigned char *c) { return c[0] > 200 && c[1] < 100 && c[2] < 100; }
 
     game_record *g = make_test_game();
     tank_type wide{};
     enemy_tank enemy{};
+    std::vector<unsigned char> rgb = std::vector<unsigned char>(WIDTH * HEIGHT * 3);
+    GLdouble ox = 0, oy = 0, sx = 1, sy = 1;
 };
 
 } // namespace
@@ -104,16 +95,16 @@ class Radar : public ::testing::Test {
 TEST_F(Radar, EnemyBeyondTheArenaIsAnArrowheadOutsideTheRimPointingOut) {
     enemy.y = 70;
     enemy.heading = 0; // facing +x: its own heading does not turn the arrowhead
-    std::vector<Pixel> r = reds(draw());
+    std::vector<point> r = draw();
     ASSERT_GT(r.size(), 4u);
     double top = -1e9;
     int low_row = 0, high_row = 0;
-    for (const Pixel &p : r) {
-        EXPECT_GE(std::hypot(p.rx, p.ry), 59.3) << p.rx << "," << p.ry;
-        EXPECT_LT(std::fabs(p.rx), 2.0);
-        top = std::max(top, p.ry);
-        low_row += p.ry < 61.0;
-        high_row += p.ry > 62.0;
+    for (point p : r) {
+        EXPECT_GE(std::hypot(p.x, p.y), 59.3) << p.x << "," << p.y;
+        EXPECT_LT(std::fabs(p.x), 2.0);
+        top = std::max(top, p.y);
+        low_row += p.y < 61.0;
+        high_row += p.y > 62.0;
     }
     EXPECT_TRUE(top > 62.0 && top < 64.0) << top;
     EXPECT_GT(low_row, high_row); // wide at the rim, narrowing outwards: it points up
@@ -122,24 +113,22 @@ TEST_F(Radar, EnemyBeyondTheArenaIsAnArrowheadOutsideTheRimPointingOut) {
 TEST_F(Radar, EnemyInsideTheArenaIsAPlainSymbolInsideTheDisk) {
     enemy.y = 59;
     enemy.heading = 270;
-    std::vector<Pixel> all = draw();
-    EXPECT_TRUE(at(all, 0, 59).red());
-    EXPECT_FALSE(at(all, 0, 62).red());
-    for (const Pixel &p : reds(all))
-        EXPECT_LE(std::hypot(p.rx, p.ry), 60.6) << p.rx << "," << p.ry;
+    for (point p : draw())
+        EXPECT_LE(std::hypot(p.x, p.y), 60.6) << p.x << "," << p.y;
+    EXPECT_TRUE(red(at(0, 59)));
+    EXPECT_FALSE(red(at(0, 62)));
 }
 
 TEST_F(Radar, SymbolsAreCutByTheRoundFace) {
     enemy.type = &wide;
     enemy.y = 55;
     enemy.heading = 270; // the broad base of the triangle lies across the rim
-    std::vector<Pixel> all = draw();
-    EXPECT_TRUE(at(all, 0, 57).red() && at(all, 5, 58).red());
-    EXPECT_FALSE(at(all, 0, 61.3).red() || at(all, 4, 61.0).red());
     double far = 0;
-    for (const Pixel &p : reds(all))
-        far = std::max(far, std::hypot(p.rx, p.ry));
+    for (point p : draw())
+        far = std::max(far, std::hypot(p.x, p.y));
     EXPECT_TRUE(far > 59.0 && far < 60.6) << far;
+    EXPECT_TRUE(red(at(0, 57)) && red(at(5, 58)));
+    EXPECT_FALSE(red(at(0, 61.3)) || red(at(4, 61.0)));
 }
 
 TEST_F(Radar, MissilesOfAnEnemyOutOfPlayStillShow) {
@@ -147,8 +136,7 @@ TEST_F(Radar, MissilesOfAnEnemyOutOfPlayStillShow) {
     enemy.y = 135;
     g->tick_seconds = 0.1f;
     enemy.missiles = fire_missiles(g, nullptr, -20, -20, 0, MISSILE_ENEMY, 0.5f);
-    std::vector<Pixel> all = draw();
-    EXPECT_TRUE(reds(all).empty());
-    const Pixel &p = at(all, enemy.missiles->x, enemy.missiles->y);
-    EXPECT_TRUE(p.r > 200 && p.g > 120 && p.b < 100);
+    EXPECT_TRUE(draw().empty());
+    const unsigned char *c = at(enemy.missiles->x, enemy.missiles->y);
+    EXPECT_TRUE(c[0] > 200 && c[1] > 120 && c[2] < 100);
 }

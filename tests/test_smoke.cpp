@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 
@@ -54,12 +55,11 @@ struct Smoke : ::testing::Test {
 
 TEST_F(Smoke, ShortStepHasOnePartialSlotAtItsKindsChance) {
     // A third of a spacing: missiles one time in three, multi-shot 0.33 of that, debris 0.75.
-    const struct {
-        int flags;
-        double rate, tolerance;
-    } cases[] = {{MISSILE, 1.0 / 3, 0.015}, {MISSILE | MISSILE_MULTI, 0.33 / 3, 0.01}, {0, 0.75 / 3, 0.015}};
-    for (auto c : cases)
-        EXPECT_NEAR(lay_steps(30000, 0.5f, c.flags) / 30000.0, c.rate, c.tolerance) << c.flags;
+    using row = std::tuple<int, double, double>;
+    for (auto [flags, rate, tolerance] :
+         {row{MISSILE, 1.0 / 3, 0.015}, row{MISSILE | MISSILE_MULTI, 0.33 / 3, 0.01},
+          row{0, 0.75 / 3, 0.015}})
+        EXPECT_NEAR(lay_steps(30000, 0.5f, flags) / 30000.0, rate, tolerance) << flags;
 }
 
 TEST_F(Smoke, TwoSpacingsAreTwoFullSlotsInTheStatedDrawOrder) {
