@@ -1,6 +1,6 @@
-// Enemy behaviour: the drive factor, the thief's turn-then-grab and hand-off to the lift beam,
-// thieves turning hunter, hunters holding fire outside the arena, and backing off from a
-// blocking tank.
+// Enemy behaviour: the drive factor, the thief's turn-then-grab (the carrying off is proved by
+// whole games in test_driver), thieves turning hunter, hunters holding fire outside the arena,
+// and backing off from a blocking tank.
 
 #include "combat/combat.h"
 #include "core/core.h"
@@ -58,26 +58,6 @@ TEST_F(Enemies, ThiefTurnsInPlaceUntilWithinATenthOfADegreeThenGrabs) {
     EXPECT_EQ(e->carried, b);
     EXPECT_EQ(b->state, BARREL_CARRIED);
     EXPECT_NEAR(length2d(e->goal_x, e->goal_y), 62.41, 1e-3);
-}
-
-TEST_F(Enemies, ThiefHoistsCarriesAndHandsTheBarrelToTheLiftBeam) {
-    barrel *b = only_barrel(10, 0);
-    b->state = BARREL_CARRIED;
-    e->carried = b;
-    e->lift_timer = 3.0f;
-    e->x = 7.6f;
-    e->goal_x = 62.41f;
-    e->goal_y = 0;
-    for (int i = 0; i < 15; ++i)
-        steal_barrels(e, g); // half the hoist
-    EXPECT_NEAR(b->lift, (e->bob + 0.5f) * 0.5f, 1e-4);
-    for (int ticks = 0; e->carried && ticks < 2000; ++ticks) {
-        steal_barrels(e, g);
-        move_tank(g, e);
-    }
-    EXPECT_EQ(e->carried, nullptr);
-    EXPECT_EQ(b->state, BARREL_LIFTING);
-    EXPECT_GE(length2d(b->x, b->y), 62.0);
 }
 
 TEST_F(Enemies, ThievesTurnHuntersWhenNoGroundBarrelIsLeft) {
