@@ -11,7 +11,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <gtest/gtest.h>
-#include <vector>
 
 namespace {
 
@@ -48,21 +47,20 @@ TEST_F(Explosions, FifteenHarmlessDebrisInTheStatedDrawOrderAndNoFlashYet) {
     make_explosion(g, 10, -5, 2.0f);
     explosion *e = g->explosions;
     EXPECT_EQ(e->live_debris, 0); // no flash before the first update has counted
-    std::vector<projectile *> debris;
-    for (projectile *p = e->debris; p; p = p->next)
-        debris.push_back(p);
-    ASSERT_EQ(debris.size(), 15u);
+    ASSERT_EQ(count_projectiles(e->debris), 15);
+    for (const projectile *p = e->debris; p; p = p->next)
+        EXPECT_GT(p->arm_timer, p->life); // never armed while alive: debris hit nothing
     // The first debris made is the last in the list: r, a, s, b, L, P.
+    const projectile *first = e->debris;
+    while (first->next)
+        first = first->next;
     srand(42);
     double r = random_unit() * 2.0, a = random_unit() * 360, s = random_unit() * 50, b = random_unit() * 360;
     double L = random_unit() * 0.3, P = random_unit() * 3.0 + 1.0;
-    const projectile *first = debris.back();
     EXPECT_NEAR(first->x, 10 + std::sin(rad(a)) * r, 1e-4);
     EXPECT_NEAR(first->vx, std::sin(rad(b)) * s * 0.35, 1e-4);
     EXPECT_NEAR(first->life, L, 1e-6);
     EXPECT_NEAR(first->puff_size, P, 1e-6);
-    for (const projectile *p : debris)
-        EXPECT_GT(p->arm_timer, p->life); // never armed while alive: debris hit nothing
 }
 
 TEST_F(Explosions, RemovedAtTheFirstUpdateWithTimerDoneAndNoDebris) {
