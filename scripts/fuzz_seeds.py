@@ -6,31 +6,10 @@ import os
 import struct
 import sys
 
-
-def decode(encoded):
-    out = bytearray()
-    i = 0
-    while i < len(encoded):
-        c = encoded[i]
-        i += 1
-        if c & 0x80:
-            if i >= len(encoded):
-                break
-            out += bytes([encoded[i]]) * (c & 0x7F)
-            i += 1
-        else:
-            out += encoded[i:i + c]
-            i += c
-    return bytes(out)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+import harness  # noqa: E402
 
 
-def records(plain):
-    i = 0
-    while i + 516 <= len(plain):
-        size = struct.unpack_from("<I", plain, i)[0]
-        name = plain[i + 4:i + 516].split(b"\0")[0].decode("latin-1")
-        yield name, plain[i + 516:i + 516 + size]
-        i += 516 + size
 
 
 def write(folder, name, data):
@@ -46,7 +25,7 @@ def main():
             encoded = f.read()
         # The pack itself is too large a seed; its first records are plenty.
         write(os.path.join(out, "fuzz_pack"), "head", encoded[:20000])
-        for name, data in records(decode(encoded)):
+        for name, data in harness.pack_records(encoded):
             if name.startswith("texture_"):
                 small = data if len(data) < 70000 else data[:54] + data[54:54 + 3 * 64 * 64]
                 write(os.path.join(out, "fuzz_texture"), name, bytes([2]) + small)

@@ -218,7 +218,7 @@ TEST(GeneratedTextures, ClampedGlowsFadeOutBeforeTheirEdges) {
 }
 
 TEST(GeneratedSounds, MonoSixteenBitAtTheOutputRateWithHeadroom) {
-    for (const char *name : required_resources) {
+    for (const char *name : game_resource_names) {
         if (kind_of(name) != resource_kind::sound) continue;
         SDL_AudioSpec format{};
         std::vector<int16_t> s = samples(name, &format);

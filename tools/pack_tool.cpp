@@ -22,19 +22,6 @@
 
 namespace fs = std::filesystem;
 
-const char *const required_resources[30] = {
-    "texture_font",      "texture_sky_1",     "texture_ground",
-    "texture_barrel",    "texture_tank_1",    "texture_missile_1",
-    "texture_puff_1",    "texture_puff_2",    "texture_puff_3",
-    "texture_flash_1",   "texture_streaks_1", "texture_streaks_2",
-    "texture_streaks_3", "object_tank_1",     "object_barrel",
-    "object_missile_1",  "material_tank",     "material_barrel",
-    "material_ground",   "audio_thump",       "audio_menu_sound",
-    "audio_explosion",   "audio_shot",        "audio_grab",
-    "audio_barrel_lift", "audio_barrel_drop", "audio_power_up_create",
-    "audio_power_up",    "audio_engine_fast", "audio_engine_slow",
-};
-
 resource_kind kind_of(const std::string &name) {
     if (name.starts_with("texture_")) return resource_kind::texture;
     if (name.starts_with("object_")) return resource_kind::mesh;
@@ -520,7 +507,7 @@ std::vector<std::string> verify_records(const std::vector<pack_record> &records)
     std::map<std::string, const pack_record *> by_name; // the later record hides the earlier, as in the game
     for (const pack_record &r : records)
         by_name[r.name] = &r;
-    for (const char *name : required_resources)
+    for (const char *name : game_resource_names)
         if (!by_name.count(name)) problems.push_back(std::string(name) + ": missing");
     for (const auto &[name, r] : by_name) {
         std::vector<std::string> found;
@@ -604,7 +591,7 @@ int pack_tool_main(int argc, char **argv) {
             printf("%s\n", p.c_str());
         if (!problems.empty()) return 1;
         printf("%s: %zu records, all %zu game resources decode\n", argv[2], records.size(),
-               std::size(required_resources));
+               std::size(game_resource_names));
         return 0;
     }
     return usage();

@@ -21,7 +21,6 @@ const char *kind_extension(resource_kind kind);
 bool is_text_kind(resource_kind kind);
 
 // The 30 names that a complete pack holds.
-extern const char *const required_resources[30];
 
 struct pack_record {
     std::string name;

@@ -15,34 +15,6 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import harness  # noqa: E402
 
 
-def decode_pack(encoded):
-    out = bytearray()
-    i = 0
-    while i < len(encoded):
-        c = encoded[i]
-        i += 1
-        if c & 0x80:
-            if i >= len(encoded):
-                break
-            out += bytes([encoded[i]]) * (c & 0x7F)
-            i += 1
-        else:
-            out += encoded[i:i + c]
-            i += c
-    return bytes(out)
-
-
-def split_records(plain):
-    records = []
-    i = 0
-    while i + 516 <= len(plain):
-        size = struct.unpack_from("<I", plain, i)[0]
-        name = plain[i + 4:i + 516].split(b"\0")[0].decode("latin-1")
-        records.append((name, plain[i + 516:i + 516 + size]))
-        i += 516 + size
-    return records
-
-
 def replace(records, name, data):
     return [(n, data if n == name else d) for n, d in records]
 
@@ -54,7 +26,7 @@ def bmp_header(width, height, bits=24):
 
 def pack_cases(pack_bytes):
     """(name, encoded pack) for every damaged pack."""
-    records = split_records(decode_pack(pack_bytes))
+    records = harness.pack_records(pack_bytes)
     build = harness.build_pack_bytes
     cases = []
     for fraction in (0.001, 0.25, 0.5, 0.9, 0.999):
@@ -69,10 +41,10 @@ def pack_cases(pack_bytes):
     cases.append(("random", bytes(rng.randrange(256) for _ in range(100000))))
     # The second record claims 0xFFFFFFFF bytes.
     liar = bytearray(build(records[:3]))
-    plain = bytearray(decode_pack(bytes(liar)))
+    plain = bytearray(harness.decode_pack_bytes(bytes(liar)))
     second = 516 + len(records[0][1])
     plain[second:second + 4] = b"\xff\xff\xff\xff"
-    cases.append(("size_ffffffff", build_plain(bytes(plain))))
+    cases.append(("size_ffffffff", harness.encode_plain(bytes(plain))))
     for name, _ in records:
         cases.append(("missing_" + name, build([r for r in records if r[0] != name])))
     cases.append(("texture_claims_4096", build(replace(records, "texture_ground",
@@ -86,15 +58,6 @@ def pack_cases(pack_bytes):
     cases.append(("material_without_keywords", build(replace(records, "material_tank", b"just some words\0"))))
     cases.append(("wav_wrong_header", build(replace(records, "audio_shot", b"RIFX" + b"\x07" * 200))))
     return cases
-
-
-def build_plain(plain):
-    out = bytearray()
-    for i in range(0, len(plain), 127):
-        chunk = plain[i:i + 127]
-        out.append(len(chunk))
-        out += chunk
-    return bytes(out)
 
 
 def settings_cases():

@@ -36,12 +36,47 @@ def build_pack_bytes(records):
     for name, data in records:
         header = struct.pack("<I", len(data)) + name.encode().ljust(512, b"\0")
         plain += header + data
+    return encode_plain(bytes(plain))
+
+
+def encode_plain(plain):
+    """Literal packets over a plain record stream."""
     out = bytearray()
     for i in range(0, len(plain), 127):
         chunk = plain[i:i + 127]
         out.append(len(chunk))
         out += chunk
     return bytes(out)
+
+
+def decode_pack_bytes(encoded):
+    """The plain record stream of an encoded pack."""
+    plain = bytearray()
+    i = 0
+    while i < len(encoded):
+        c = encoded[i]
+        i += 1
+        if c & 0x80:
+            if i >= len(encoded):
+                break
+            plain += bytes([encoded[i]]) * (c & 0x7F)
+            i += 1
+        else:
+            plain += encoded[i:i + c]
+            i += c
+    return bytes(plain)
+
+
+def pack_records(encoded):
+    """(name, bytes) of every whole record of an encoded pack, in file order."""
+    plain = decode_pack_bytes(encoded)
+    records, p = [], 0
+    while p + 516 <= len(plain):
+        size = struct.unpack_from("<I", plain, p)[0]
+        name = plain[p + 4:p + 516].split(b"\0")[0].decode("latin-1")
+        records.append((name, plain[p + 516:p + 516 + size]))
+        p += 516 + size
+    return records
 
 
 def game_pack_path():

@@ -30,25 +30,6 @@ def sine(seconds, hz, amplitude, rate=16000):
     return [int(amplitude * math.sin(2 * math.pi * hz * i / rate)) for i in range(int(seconds * rate))]
 
 
-def decode_pack(encoded):
-    plain = bytearray()
-    i = 0
-    while i < len(encoded):
-        c = encoded[i]
-        i += 1
-        if c & 0x80:
-            plain += bytes([encoded[i]]) * (c & 0x7F)
-            i += 1
-        else:
-            plain += encoded[i:i + c]
-            i += c
-    records, p = [], 0
-    while p + 516 <= len(plain):
-        size = struct.unpack_from("<I", plain, p)[0]
-        name = plain[p + 4:p + 516].split(b"\0")[0].decode()
-        records.append((name, bytes(plain[p + 516:p + 516 + size])))
-        p += 516 + size
-    return records
 
 
 def audio_test_pack():
@@ -58,7 +39,7 @@ def audio_test_pack():
     source = harness.game_pack_path()
     if source:
         with open(source, "rb") as f:
-            records = [(n, d) for n, d in decode_pack(f.read()) if not n.startswith("audio_")]
+            records = [(n, d) for n, d in harness.pack_records(f.read()) if not n.startswith("audio_")]
     records.append(("audio_thump", wav(sine(0.15, 200, THUMP_AMPLITUDE))))
     records.append(("audio_engine_fast", wav(sine(1.0, 100, ENGINE_AMPLITUDE))))
     records.append(("audio_engine_slow", wav(sine(1.0, 100, ENGINE_AMPLITUDE))))
