@@ -2,6 +2,7 @@
 // and range items, confirmations and key redefinition. Navigation, escape, quitting and the
 // resolution switch are driven with real keys end to end; video modes are in test_menu_gl.
 
+#include "combat/combat.h"
 #include "core/core.h"
 #include "menu/menu.h"
 #include "support/test_support.h"
@@ -21,7 +22,8 @@ class Menu : public ::testing::Test {
         discard_menus();
         build_menus();
     }
-    void TearDown() override { free_test_game(g); }
+    // Releases the record with all it holds, such as the tanks and barrels of a reset game.
+    void TearDown() override { free_headless_game(g); }
     // One menu frame in which the key goes down.
     void press(int sym) {
         key_event(sym, true);
