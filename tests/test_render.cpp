@@ -1,11 +1,9 @@
 // Rendering without a window: the texture channel table and its refusal of damaged bitmaps, OBJ
-// and material parsing with their malformed cases, tank type identity, and the text layout rules.
+// and material parsing with their malformed cases, and the text layout rules.
 
 #include "render/render.h"
 
-#include "combat/combat.h"
 #include "core/core.h"
-#include "pack/pack.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -26,10 +24,6 @@ std::vector<uint8_t> test_bmp() {
 
 geo *parse(const std::string &text) {
     return parse_obj("object_test", text.c_str(), text.size() + 1);
-}
-
-std::vector<int> corners(const face *f) {
-    return {f->vertex_index.begin(), f->vertex_index.end()};
 }
 
 // One line on stderr, starting with `prefix`.
@@ -104,7 +98,7 @@ TEST(ObjParsing, ReadsEveryKindInReverseTextOrderWithNegatedNormalsAndBounds) {
     const face *f = g->faces;
     for (const auto &e : expected) {
         ASSERT_NE(f, nullptr);
-        EXPECT_EQ(corners(f), e);
+        EXPECT_EQ(std::vector<int>(f->vertex_index.begin(), f->vertex_index.end()), e);
         EXPECT_EQ(f->count, static_cast<int>(e.size()));
         f = f->next;
     }
@@ -184,25 +178,6 @@ TEST(MaterialParsing, KeywordsAreReadAfterACommentButNotAtTheFirstByte) {
     EXPECT_EQ((std::vector<float>{m->diffuse[0], m->diffuse[1], m->diffuse[2]}),
               (std::vector<float>{0.1f, 0.2f, 0}));
     delete m;
-}
-
-TEST(TankTypes, FoundByNameNewestFirstWithNullMeshesFromAnEmptyPack) {
-    game_record *g = make_test_game();
-    for (const char *name : {"player", "grunt"})
-        register_tank_type(g, name, 120.0f, 35.0f, 100.0f, 1.6f, 0.3f, 100.0f, "object_tank_1",
-                           "texture_tank_1", "material_tank");
-    EXPECT_EQ(g->tank_types, find_tank_type(g, "grunt"));
-    tank_type *p = find_tank_type(g, "player");
-    ASSERT_NE(p, nullptr);
-    EXPECT_EQ(p, g->tank_types->next);
-    EXPECT_EQ(p->geo, nullptr);
-    EXPECT_EQ(find_tank_type(g, "gruntx"), nullptr);
-    EXPECT_EQ(texture_registry, nullptr) << "an absent texture is not registered";
-    while (tank_type *t = g->tank_types) {
-        g->tank_types = t->next;
-        delete t;
-    }
-    free_test_game(g);
 }
 
 TEST(TextLayout, FormattingIsBoundedAndTypedTextStaysLiteral) {
