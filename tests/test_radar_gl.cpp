@@ -60,6 +60,7 @@ class Radar : public ::testing::Test {
     }
     void TearDown() override {
         free_projectiles(enemy.missiles);
+        g->enemies = nullptr; // the enemy lives in the fixture
         free_test_game(g);
     }
 

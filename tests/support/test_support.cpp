@@ -1,5 +1,6 @@
 #include "support/test_support.h"
 
+#include "combat/combat.h"
 #include "core/core.h"
 #include "pack/pack.h"
 
@@ -46,8 +47,7 @@ game_record *make_test_game() {
 }
 
 void free_test_game(game_record *g) {
-    if (game == g) game = nullptr;
-    free(g);
+    free_headless_game(g); // releases the record with every list that hangs off it
 }
 
 std::vector<uint8_t> read_file(const std::string &path) {
