@@ -86,27 +86,28 @@ def game_pack_path():
 
 
 class Xvfb:
-    """A private X server on a free display number."""
+    """A private X server; the server itself picks a free display number (-displayfd), so
+    that several test runs on one machine never share or fight over a display."""
 
     def __init__(self, width=1280, height=1024):
         self.proc = None
-        for number in range(90, 190):
-            if os.path.exists("/tmp/.X11-unix/X%d" % number) or os.path.exists("/tmp/.X%d-lock" % number):
-                continue
-            proc = subprocess.Popen(["Xvfb", ":%d" % number, "-screen", "0", "%dx%dx24" % (width, height),
-                                     "-nolisten", "tcp"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            for _ in range(100):
-                if os.path.exists("/tmp/.X11-unix/X%d" % number):
+        read_end, write_end = os.pipe()
+        proc = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+                                 "%dx%dx24" % (width, height), "-nolisten", "tcp"],
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(write_end,))
+        os.close(write_end)
+        number = b""
+        with os.fdopen(read_end, "rb") as pipe:
+            while not number.endswith(b"\n"):
+                chunk = pipe.read(1)
+                if not chunk:
                     break
-                if proc.poll() is not None:
-                    break
-                time.sleep(0.05)
-            if proc.poll() is None and os.path.exists("/tmp/.X11-unix/X%d" % number):
-                self.proc = proc
-                self.display = ":%d" % number
-                return
+                number += chunk
+        if proc.poll() is not None or not number.strip():
             proc.kill()
-        fail("cannot start Xvfb")
+            fail("cannot start Xvfb")
+        self.proc = proc
+        self.display = ":" + number.decode().strip()
 
     def stop(self):
         if self.proc:
@@ -161,7 +162,7 @@ class Game:
             self.focus()
         return self
 
-    def find_window(self, timeout=20):
+    def find_window(self, timeout=60):
         end = time.time() + timeout
         while time.time() < end:
             if self.proc.poll() is not None:
