@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Regenerates the README's screenshots, docs/screenshots/title.png and play.png, from the real
 # game under Xvfb through the end-to-end harness: the title screen with its high-score panel,
-# then the liveliest of 16 frames of play (driving, turning and firing). The pictures are
-# reduced to a 256-colour palette so that they stay small in the repository.
+# then the liveliest of a dozen frames of play facing the barrel stock with the player's tank in
+# view. The pictures are reduced to a 256-colour palette so that they stay small.
 # Usage: scripts/screenshots.sh [BUILD_DIR]   (default: build/, built first by scripts/build.sh)
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
@@ -34,17 +34,24 @@ import harness
 from harness import Game
 
 
-def liveliness(path):
-    """How much is going on below the score line: barrels and fire (warm colours), flashes (white)."""
+def is_lively(r, g, b):
+    """Barrels and fire are warm, flashes near white."""
+    return (r > 110 and r > g + 45 and r > b + 45) or r + g + b > 600
+
+
+def liveliness(path, middle_only=False):
+    """How much is going on below the score line (or in its middle third only)."""
     width, height, rows = harness.read_png_pixels(path)
-    score = 0
-    for row in rows[height // 8:]:
-        for r, g, b in row:
-            if r > 110 and r > g + 45 and r > b + 45:
-                score += 1
-            elif r + g + b > 600:
-                score += 1
-    return score
+    left, right = (width // 3, 2 * width // 3) if middle_only else (0, width)
+    return sum(1 for row in rows[height // 8:] for r, g, b in row[left:right] if is_lively(r, g, b))
+
+
+def player_in_view(path):
+    """The chase camera keeps the player's tank just below the middle of the picture."""
+    width, height, rows = harness.read_png_pixels(path)
+    lit = sum(1 for row in rows[height // 2:height * 2 // 3] for r, g, b in row[width * 2 // 5:width * 3 // 5]
+              if r + g + b > 240 and not is_lively(r, g, b))
+    return lit > 150
 
 
 def shoot(xvfb):
@@ -54,24 +61,27 @@ def shoot(xvfb):
         time.sleep(6.5)
         harness.check(os.path.exists(game.screenshot("readme_title")), "title screen taken")
         game.key("space")
-        time.sleep(2.0)
-        # Play for a while, firing and turning, and keep the liveliest of the frames taken.
+        time.sleep(1.0)
+        # The tank starts anywhere in the arena: turn until the barrel stock is ahead.
+        for turn in range(14):
+            if liveliness(game.screenshot("readme_aim"), middle_only=True) > 400:
+                break
+            game.keydown("Left")
+            time.sleep(0.3)
+            game.keyup("Left")
+        # Play for a while, firing at the raiders, and keep the liveliest of the frames taken.
         best, best_score = None, -1
-        for i in range(16):
+        for i in range(12):
             game.key("space", hold=0.12)
             if i % 4 == 1:
-                game.keydown("Left")
-                time.sleep(0.35)
-                game.keyup("Left")
-            elif i % 4 == 3:
                 game.keydown("Up")
-                time.sleep(0.5)
+                time.sleep(0.4)
                 game.keyup("Up")
             path = game.screenshot("readme_play_%02d" % i)
-            score = liveliness(path)
+            score = liveliness(path) + (1000000 if player_in_view(path) else 0)
             if score > best_score:
                 best, best_score = path, score
-        harness.check(best is not None, "play taken (liveliness %d)" % best_score)
+        harness.check(best is not None, "play taken (%s, score %d)" % (os.path.basename(best), best_score))
         shutil.copy(best, os.path.join(harness.SHOTS, "readme_play.png"))
         game.close()
     finally:
