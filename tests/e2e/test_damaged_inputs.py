@@ -5,6 +5,7 @@ it refuses, and leave either the previous settings file or a valid one."""
 import math
 import os
 import struct
+import subprocess
 import time
 
 import damaged_inputs
@@ -36,8 +37,11 @@ def run_case(xvfb, name, pack, settings, outcomes):
             status = game.close(timeout=20)
         else:
             if game.proc.poll() is None:
+                windows = subprocess.run(["xwininfo", "-root", "-tree"], env=game.env, capture_output=True,
+                                         text=True).stdout
                 game.kill()
-                fail("%s: no window and no exit within 60 s" % name)
+                fail("%s: no window and no exit within 60 s\nstderr: %s\nstdout tail: %s\nwindows: %s"
+                     % (name, game.stderr()[-800:], game.stdout()[-300:], windows[-800:]))
             status = game.proc.returncode
         err = game.stderr()
         if status not in (0, 1):
