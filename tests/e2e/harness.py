@@ -87,13 +87,14 @@ def game_pack_path():
 
 class Xvfb:
     """A private X server; the server itself picks a free display number (-displayfd), so
-    that several test runs on one machine never share or fight over a display."""
+    that several test runs on one machine never share or fight over a display. It never resets
+    when its last client leaves (-noreset): a game starting during such a reset loses its window."""
 
     def __init__(self, width=1280, height=1024):
         self.proc = None
         read_end, write_end = os.pipe()
         proc = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
-                                 "%dx%dx24" % (width, height), "-nolisten", "tcp"],
+                                 "%dx%dx24" % (width, height), "-nolisten", "tcp", "-noreset"],
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(write_end,))
         os.close(write_end)
         number = b""
