@@ -1,6 +1,11 @@
 #!/usr/bin/env bash
-# Configures and builds Hollowmere (game, pack tool, generated pack, tests) in ./build.
+# Configures and builds Hollowmere in ./build: everything (game, pack tool, generated pack,
+# tests, benchmarks), or only the targets given, e.g. `build.sh hollowmere hollowmere_pack`.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build
+if [ $# -gt 0 ]; then
+  cmake --build build --target "$@"
+else
+  cmake --build build
+fi

@@ -5,7 +5,7 @@
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 "$top/scripts/install-deps.sh"
-"$top/scripts/build.sh"
+"$top/scripts/build.sh" hollowmere hollowmere_pack
 dir="${XDG_DATA_HOME:-$HOME/.local/share}/hollowmere"
 mkdir -p "$dir"
 if [ ! -e "$dir/hollowmere.data" ] || [ -L "$dir/hollowmere.data" ]; then
