@@ -92,7 +92,7 @@ static void decode_sound(sound *s, pack_entry *entry) {
         close_audio();
         return;
     }
-    if (!audio_open) { // silent run: nothing to convert to
+    if (!audio_open || wav_len == 0) { // silent run, or no samples: nothing to convert
         SDL_FreeWAV(wav_buf);
         return;
     }
