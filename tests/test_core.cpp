@@ -1,6 +1,7 @@
 // The frame update: how a frame's milliseconds become game ticks, when a score qualifies for
 // the table, and where the escape key goes in each state.
 
+#include "audio/audio.h"
 #include "core/core.h"
 #include "render/render.h"
 #include "support/test_support.h"
@@ -8,6 +9,7 @@
 #include <SDL/SDL_keysym.h>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
@@ -87,14 +89,63 @@ TEST_F(FrameUpdate, EscapeDuringNameEntryBelongsToTheEditor) {
     EXPECT_TRUE(g->flags & FLAG_MENU);
 }
 
-TEST_F(FrameUpdate, SpaceOnTheTitleStartsAGame) {
-    g->flags = FLAG_GAME_OVER;
-    g->score = 777;
-    key_state[SDLK_SPACE] = 1;
-    advance_frame(g, 100);
-    EXPECT_EQ(g->flags, FLAG_PLAYING);
-    EXPECT_EQ(g->score, 0);
-    EXPECT_EQ(g->barrels_left, 18);
+// What the title does with space: each step is a key event or a title frame, and the game
+// before it either ended with space held or did not.
+TEST_F(FrameUpdate, TheTitleStartsOnlyOnASpacePressThatBeganAfterTheGameEnded) {
+    enum step { DOWN, UP, FRAME };
+    struct case_t {
+        const char *name;
+        bool held_at_end;
+        std::vector<step> steps;
+        bool starts;
+    } cases[] = {
+        {"held at start-up", false, {DOWN, FRAME}, true},
+        {"a tap between two frames", false, {DOWN, UP, FRAME}, true},
+        {"nothing pressed", false, {FRAME, FRAME}, false},
+        {"still held from the game", true, {FRAME, FRAME, FRAME}, false},
+        {"released only", true, {UP, FRAME}, false},
+        {"released and pressed again", true, {FRAME, UP, FRAME, DOWN, FRAME}, true},
+        {"released and tapped within one frame", true, {UP, DOWN, UP, FRAME}, true},
+    };
+    for (const case_t &c : cases) {
+        SCOPED_TRACE(c.name);
+        new_game(g);
+        key_state[SDLK_SPACE] = c.held_at_end;
+        g->barrels_left = 0;
+        play_frame(10); // the tick that ends the game
+        ASSERT_TRUE(g->flags & FLAG_GAME_OVER);
+        g->flags = FLAG_GAME_OVER;
+        if (!c.held_at_end) start_needs_release = false; // start-up and after a name entry
+        for (step s : c.steps) {
+            if (s == FRAME)
+                advance_frame(g, 100);
+            else
+                key_event(SDLK_SPACE, s == DOWN);
+        }
+        EXPECT_EQ(g->flags == FLAG_PLAYING, c.starts);
+        if (c.starts) {
+            EXPECT_EQ(g->barrels_left, 18);
+        }
+        key_state[SDLK_SPACE] = 0;
+        start_pressed = false;
+    }
+}
+
+// The last frame's ticks still count: a shot fired in the tick that ends the game drops a
+// score that qualified at the frame's start, and the engines fall silent with the game.
+TEST_F(FrameUpdate, TheEndingFrameDecidesOnTheFinalScoreAndSilencesTheEngines) {
+    g->score = g->settings.high_scores[HIGH_SCORE_COUNT - 1] + 1;
+    g->barrels_left = 0;
+    key_state[g->settings.key_fire] = 1;
+    key_state[g->settings.key_forward] = 1;
+    play_frame(250); // the tank comes alive in the first tick and fires in the second
+    ASSERT_TRUE(g->flags & FLAG_GAME_OVER);
+    EXPECT_EQ(g->score, g->settings.high_scores[HIGH_SCORE_COUNT - 1]) << "one shot fired";
+    EXPECT_FALSE(g->flags & FLAG_QUALIFIES);
+    for (sound_instance *i = sound_instances; i; i = i->next)
+        if (i->mode & SOUND_ATTACHED) {
+            EXPECT_EQ(i->active, 0);
+        }
 }
 
 TEST(KeyEvents, SymbolsBeyondTheTableAreIgnored) {

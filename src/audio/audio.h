@@ -52,6 +52,8 @@ void stop_voice(sound_instance *v);
 void place_voice(sound_instance *v, float x, float y);
 void release_voice(sound_instance *v);
 void stop_all_sounds(game_record *game);
+// Silences every voice and looping sound; one-shot sounds play to their end.
+void stop_all_voices(game_record *game);
 void set_listener(game_record *game, float x, float y);
 void audio_lock();
 void audio_unlock();

@@ -228,6 +228,13 @@ void stop_all_sounds(game_record *) {
     audio_unlock();
 }
 
+void stop_all_voices(game_record *) {
+    audio_lock();
+    for (sound_instance *i = sound_instances; i; i = i->next)
+        if (i->mode & (SOUND_ATTACHED | SOUND_LOOP)) i->active = 0;
+    audio_unlock();
+}
+
 void set_listener(game_record *, float x, float y) {
     audio_lock();
     listener_x = x;

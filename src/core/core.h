@@ -37,9 +37,9 @@ enum : int {
     SHOW_FPS = 0x10000000,
 };
 
-constexpr int KEY_COUNT = 1024;        // SDL 1.2 key symbols are all below this
-constexpr float ARENA_RADIUS = 60.0f;  // the ring wall
-constexpr float RIM_RADIUS = 135.0f;   // where enemy tanks enter
+constexpr int KEY_COUNT = 1024;         // SDL 1.2 key symbols are all below this
+constexpr float ARENA_RADIUS = 60.0f;   // the ring wall
+constexpr float RIM_RADIUS = 135.0f;    // where enemy tanks enter
 constexpr double GAME_PI = 3.141592645; // the game's own pi for degree conversions
 constexpr int HIGH_SCORE_COUNT = 10;
 constexpr int NAME_LENGTH = 20;
@@ -74,8 +74,8 @@ static_assert(std::endian::native == std::endian::little, "the settings block is
 
 // The one central record.
 struct game_record {
-    int *key_state;   // 1024 entries, then last_key
-    int font_lists;   // first of the 128 glyph display lists
+    int *key_state; // 1024 entries, then last_key
+    int font_lists; // first of the 128 glyph display lists
     int score;
     float game_time;
     float thump_timer;
@@ -145,6 +145,14 @@ extern const float smoke_detail_table[6];
 void new_game(game_record *game);
 void game_tick();
 void title_frame(int dt);
+// The start key (space, or a pad's start buttons) went down or up. A press latches until the
+// next title frame, so a tap between two slow frames is not lost; after a game has ended
+// with the key held, only a press that follows a release starts the next one.
+void start_event(bool down);
+extern bool start_pressed;       // a press since the last frame (cleared after every frame)
+extern bool start_needs_release; // the key was held when the last game ended
+// The frame in which the game ended: final qualification, voices silenced, start key rearmed.
+void end_game(game_record *game);
 int menu_frame(int dt);
 // Number of game ticks run since start-up (for tests and the driver).
 extern long game_ticks_run;

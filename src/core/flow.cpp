@@ -38,9 +38,35 @@ static void pad_frame(int dt) {
     game_rand();
 }
 
+bool start_pressed = false;
+bool start_needs_release = false;
+
+void start_event(bool down) {
+    if (!down)
+        start_needs_release = false;
+    else if (!start_needs_release)
+        start_pressed = true;
+}
+
+void end_game(game_record *g) {
+    // The final frame's ticks may still have scored: the table decides on what they left.
+    if (g->score > g->settings.high_scores[HIGH_SCORE_COUNT - 1])
+        g->flags |= FLAG_QUALIFIES;
+    else
+        g->flags &= ~FLAG_QUALIFIES;
+    // The tanks stay on the field behind the title, but their engines fall silent.
+    stop_all_voices(g);
+    // Fire may be space and still be held: that press belongs to the game just ended.
+    start_pressed = false;
+    start_needs_release = g->key_state[SDLK_SPACE] != 0;
+}
+
 void title_frame(int dt) {
     pad_frame(dt);
-    if (game->key_state[SDLK_SPACE] == 1) {
+    if (game->key_state[SDLK_SPACE] == 0) start_needs_release = false;
+    bool start = start_pressed || (game->key_state[SDLK_SPACE] == 1 && !start_needs_release);
+    start_pressed = false;
+    if (start) {
         new_game(game);
         game->flags = FLAG_PLAYING;
     }
@@ -85,8 +111,10 @@ void game_tick() {
             push_barrels(g, t);
         }
     }
-    for (player_tank *t = g->player; t; t = t->next) t->missiles = update_projectiles(g, t->missiles);
-    for (enemy_tank *t = g->enemies; t; t = t->next) t->missiles = update_projectiles(g, t->missiles);
+    for (player_tank *t = g->player; t; t = t->next)
+        t->missiles = update_projectiles(g, t->missiles);
+    for (enemy_tank *t = g->enemies; t; t = t->next)
+        t->missiles = update_projectiles(g, t->missiles);
 
     update_explosions(g);
 

@@ -21,15 +21,22 @@ static uint32_t last_ticks = 0;
 static const char *const settings_path = "hollowmere.cfg";
 static const char *const pack_path = "hollowmere.data";
 
-int game_rand() { return rand() % 32768; }
+int game_rand() {
+    return rand() % 32768;
+}
 
-double random_unit() { return game_rand() / 32767.0; }
+double random_unit() {
+    return game_rand() / 32767.0;
+}
 
-double length2d(double x, double y) { return std::sqrt(x * x + y * y); }
+double length2d(double x, double y) {
+    return std::sqrt(x * x + y * y);
+}
 
 void zero_bytes(void *p, size_t n) {
     auto *b = static_cast<unsigned char *>(p);
-    for (size_t i = 0; i < n; ++i) b[i] = 0;
+    for (size_t i = 0; i < n; ++i)
+        b[i] = 0;
 }
 
 game_record *new_game_record() {
@@ -85,7 +92,8 @@ void ui_init() {
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 5);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    if (!SDL_SetVideoMode(game->settings.width, game->settings.height, game->settings.bit_depth, SDL_OPENGL)) {
+    if (!SDL_SetVideoMode(game->settings.width, game->settings.height, game->settings.bit_depth,
+                          SDL_OPENGL)) {
         fprintf(stderr, "ui_init failed: %s\n", SDL_GetError());
         save_and_exit(1);
     }
@@ -99,6 +107,7 @@ void key_event(int sym, bool down) {
     } else {
         key_state[sym] = 0;
     }
+    if (sym == SDLK_SPACE) start_event(down);
 }
 
 void poll_events() {
@@ -126,7 +135,9 @@ double elapsed_ms() {
     return result;
 }
 
-void sleep_ms(uint32_t ms) { SDL_Delay(ms); }
+void sleep_ms(uint32_t ms) {
+    SDL_Delay(ms);
+}
 
 void advance_frame(game_record *g, int dt) {
     g->game_time += dt / 1000.0;
@@ -169,6 +180,7 @@ void advance_frame(game_record *g, int dt) {
                 game_tick();
             }
         }
+        if (g->flags & FLAG_GAME_OVER) end_game(g);
         return;
     }
 
@@ -186,11 +198,14 @@ void advance_frame(game_record *g, int dt) {
     // Playing and frozen: the developer single-step block is left out, so nothing advances.
 }
 
-void frame_update() { advance_frame(game, static_cast<int>(elapsed_ms())); }
+void frame_update() {
+    advance_frame(game, static_cast<int>(elapsed_ms()));
+}
 
 void run_frame() {
     frame_update();
     draw_frame(game);
     SDL_GL_SwapBuffers();
     last_key = 0;
+    start_pressed = false;
 }
