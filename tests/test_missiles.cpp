@@ -151,3 +151,29 @@ TEST_F(Missiles, ExplosiveBlastsWhenItsLifeRunsOutButNotWhenItLeavesTheArena) {
     EXPECT_EQ(update_projectiles(g, p), nullptr);
     EXPECT_EQ(g->explosions->next, nullptr); // still the one
 }
+
+// However long the tick, a missile cannot skip a tank in its way, nor strike the launcher that
+// drives on behind it at full speed: fired from 4 to 50 units at an enemy dead ahead, plain
+// and fast, every shot hits the enemy and none the player.
+TEST_F(Missiles, NoTickIsLongEnoughToCarryAMissileThroughATank) {
+    for (float dt : {0.1f, 0.05f, 1 / 30.0f, 1 / 60.0f}) {
+        for (int flags : {0, int(MISSILE_FAST)}) {
+            int hits = 0, shots = 0, own = 0;
+            for (float d = 4; d <= 50; d += 0.5f, ++shots) {
+                g->tick_seconds = dt;
+                stage_enemy(-20 + d, 0);
+                player_tank *p = g->player;
+                p->x = -20;
+                p->alive = 1;
+                p->missiles = fire_missiles(g, nullptr, p->x, p->y, 0, flags, 1.0f);
+                p->x += 35 * dt; // the launcher's own move in the same tick
+                for (int i = 0; p->missiles && i < 400; ++i)
+                    p->missiles = update_projectiles(g, p->missiles);
+                hits += g->enemies->active == 0;
+                own += !(p->alive > 0);
+            }
+            EXPECT_EQ(hits, shots) << "tick " << dt << ", flags " << flags;
+            EXPECT_EQ(own, 0) << "tick " << dt << ", flags " << flags;
+        }
+    }
+}

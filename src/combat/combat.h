@@ -112,8 +112,17 @@ player_tank *make_player_tank(game_record *game, const char *type_name);
 void respawn_player_tank(player_tank *t);
 void free_player_tank(player_tank *t);
 void move_tank(game_record *game, tank *t);
-int hit_enemy_tanks(game_record *game, float x, float y, float vx, float vy, float r);
-int hit_player_tanks(game_record *game, float x, float y, float vx, float vy, float r);
+// Where a missile's swept path of this tick begins: besides the three probe points, a tank
+// counts as touched when that path enters its circle from outside. The launcher is left out
+// of the sweep of a missile's first update, which begins at the launch point.
+struct sweep_start {
+    float x, y;
+    const struct tank *launcher;
+};
+int hit_enemy_tanks(game_record *game, float x, float y, float vx, float vy, float r,
+                    const sweep_start *from = nullptr);
+int hit_player_tanks(game_record *game, float x, float y, float vx, float vy, float r,
+                     const sweep_start *from = nullptr);
 void run_enemy_behaviours(game_record *game, enemy_tank *enemies);
 void update_enemy_tanks(game_record *game, enemy_tank *enemies);
 void draw_tank(game_record *game, tank *t);

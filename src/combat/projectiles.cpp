@@ -86,20 +86,38 @@ void rebound(projectile *p, double d) {
     p->vy = uy * p->speed;
 }
 
-int hit_tanks(game_record *g, projectile *p) {
+int hit_tanks(game_record *g, projectile *p, const sweep_start *from) {
     float x = p->x, y = p->y, vx = p->vx, vy = p->vy;
     int hp = 0, he = 0;
     if (!(p->flags & MISSILE_EXPLOSIVE)) {
-        hp = hit_player_tanks(g, x, y, vx, vy, 0.1f);
-        he = hit_enemy_tanks(g, x, y, vx, vy, 0.1f);
+        hp = hit_player_tanks(g, x, y, vx, vy, 0.1f, from);
+        he = hit_enemy_tanks(g, x, y, vx, vy, 0.1f, from);
     } else if (p->flags & MISSILE_ENEMY) {
-        he = hit_enemy_tanks(g, x, y, vx, vy, 0.1f);
-        hp = hit_player_tanks(g, x, y, vx, vy, 5.0f);
+        he = hit_enemy_tanks(g, x, y, vx, vy, 0.1f, from);
+        hp = hit_player_tanks(g, x, y, vx, vy, 5.0f, from);
     } else {
-        hp = hit_player_tanks(g, x, y, vx, vy, 0.1f);
-        he = hit_enemy_tanks(g, x, y, vx, vy, 5.0f);
+        hp = hit_player_tanks(g, x, y, vx, vy, 0.1f, from);
+        he = hit_enemy_tanks(g, x, y, vx, vy, 5.0f, from);
     }
     return hp || he;
+}
+
+// The tank whose missile list this is, if any (debris lists belong to explosions).
+const tank *launcher_of(const game_record *g, const projectile *list) {
+    if (!list) return nullptr;
+    for (const player_tank *t = g->player; t; t = t->next)
+        if (t->missiles == list) return t;
+    for (const enemy_tank *t = g->enemies; t; t = t->next)
+        if (t->missiles == list) return t;
+    return nullptr;
+}
+
+// Where this update's swept path begins: the start of its step, and for a missile's first
+// update the launch point, so that the step taken at firing is swept as well. The launcher
+// is left out of that first sweep; the arming delay keeps it safe from the probe points.
+sweep_start sweep_origin(const projectile *p, const tank *launcher) {
+    if (p->life != p->life0) return {p->x, p->y, nullptr};
+    return {p->prev_x, p->prev_y, launcher};
 }
 
 } // namespace
@@ -156,10 +174,12 @@ projectile *fire_missiles(game_record *g, projectile *list, float x, float y, fl
 projectile *update_projectiles(game_record *g, projectile *list) {
     float dt = g->tick_seconds;
     bool smoke = g->settings.display_flags & SHOW_SMOKE;
+    const tank *launcher = launcher_of(g, list);
     for (projectile *p = list; p; p = p->next) {
         bool keep = true;
         if (smoke) lay_smoke(g, {p->prev_x, p->prev_y, p->prev_z}, {p->x, p->y, p->z}, p->flags);
         p->arm_timer -= dt;
+        sweep_start from = sweep_origin(p, launcher);
         p->prev_x = p->x;
         p->prev_y = p->y;
         p->prev_z = p->z;
@@ -170,16 +190,17 @@ projectile *update_projectiles(game_record *g, projectile *list) {
         if (p->flags & MISSILE) {
             double d = length2d(p->x, p->y);
             if (d > ARENA_RADIUS) {
-                if (p->flags & MISSILE_REBOUNDING)
+                if (p->flags & MISSILE_REBOUNDING) {
                     rebound(p, d);
-                else
+                    from = {p->x, p->y, nullptr}; // the path bent: only the step ahead is swept
+                } else
                     keep = false;
             }
         }
         p->life -= dt;
         if (p->flags & MISSILE_HOMING) home(g, p, dt);
         if ((p->flags & MISSILE_EXPLOSIVE) && p->life <= 0) make_explosion(g, p->x, p->y, 0.5f);
-        if (p->arm_timer <= 0 && hit_tanks(g, p)) {
+        if (p->arm_timer <= 0 && hit_tanks(g, p, (p->flags & MISSILE) ? &from : nullptr)) {
             p->x += p->vx / 2 * dt;
             p->y += p->vy / 2 * dt;
             keep = false;

@@ -11,6 +11,7 @@
 #include "world/world.h"
 
 #include <GL/gl.h>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -122,23 +123,38 @@ void move_tank(game_record *g, tank *t) {
     t->speed = static_cast<float>(t->speed / std::pow(1.1, 10 * dt + 1));
 }
 
+// True when the segment from a to b, starting outside the circle of radius reach about c,
+// comes strictly closer to c than reach.
+static bool segment_enters(float cx, float cy, float reach, float ax, float ay, float bx, float by) {
+    double dx = bx - ax, dy = by - ay;
+    double ox = cx - ax, oy = cy - ay;
+    if (!(length2d(ox, oy) >= reach)) return false;
+    double len2 = dx * dx + dy * dy;
+    double along = len2 > 0 ? std::clamp((ox * dx + oy * dy) / len2, 0.0, 1.0) : 0.0;
+    return length2d(ox - along * dx, oy - along * dy) < reach;
+}
+
 // A tank is touched when the probe's position, half a step or a full step ahead comes
-// strictly closer than the two radii together.
-static bool probe_touches(const tank *t, float x, float y, float vx, float vy, float r, float dt) {
+// strictly closer than the two radii together. A missile also sweeps its path from `from`
+// to the position and on to a full step ahead, so that no step is too long to skip a tank.
+static bool probe_touches(const tank *t, float x, float y, float vx, float vy, float r, float dt,
+                          const sweep_start *from) {
     float reach = t->type ? t->type->radius + r : r;
     const float px[3] = {x, x + 0.5f * vx * dt, x + vx * dt};
     const float py[3] = {y, y + 0.5f * vy * dt, y + vy * dt};
     for (int i = 0; i < 3; ++i)
         if (length2d(t->x - px[i], t->y - py[i]) < reach) return true;
-    return false;
+    if (!from || t == from->launcher) return false;
+    return segment_enters(t->x, t->y, reach, from->x, from->y, x, y) ||
+           segment_enters(t->x, t->y, reach, x, y, px[2], py[2]);
 }
 
-int hit_enemy_tanks(game_record *g, float x, float y, float vx, float vy, float r) {
+int hit_enemy_tanks(game_record *g, float x, float y, float vx, float vy, float r, const sweep_start *from) {
     int hit = 0;
     for (enemy_tank *t = g->enemies; t; t = t->next) {
         if (!(t->active > 0)) continue;
-        if (t->x == x && t->y == y) continue; // the prober itself
-        if (!probe_touches(t, x, y, vx, vy, r, g->tick_seconds)) continue;
+        if (!from && t->x == x && t->y == y) continue; // a ramming tank is not its own target
+        if (!probe_touches(t, x, y, vx, vy, r, g->tick_seconds, from)) continue;
         if (t->carried) drop_barrel(t->carried);
         place_enemy_tank(t, g);
         t->active = 0.0f;
@@ -149,12 +165,12 @@ int hit_enemy_tanks(game_record *g, float x, float y, float vx, float vy, float 
     return hit;
 }
 
-int hit_player_tanks(game_record *g, float x, float y, float vx, float vy, float r) {
+int hit_player_tanks(game_record *g, float x, float y, float vx, float vy, float r, const sweep_start *from) {
     int hit = 0;
     for (player_tank *t = g->player; t; t = t->next) {
         if (!(t->alive > 0) || t->shield > 0) continue;
-        if (t->x == x && t->y == y) continue;
-        if (!probe_touches(t, x, y, vx, vy, r, g->tick_seconds)) continue;
+        if (!from && t->x == x && t->y == y) continue;
+        if (!probe_touches(t, x, y, vx, vy, r, g->tick_seconds, from)) continue;
         make_explosion(g, t->x, t->y, t->type ? t->type->radius : 1.6f);
         t->respawn_due = 1;
         t->alive = -2.0f;
