@@ -10,6 +10,7 @@
 int main(int, char **) {
     atexit(SDL_Quit);
     atexit(SDL_CloseAudio);
+    atexit(unplanned_exit);
     ui_init();
     start_audio();
     gl_setup(game);

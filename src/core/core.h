@@ -114,6 +114,11 @@ void advance_frame(game_record *game, int dt);
 double elapsed_ms();
 void sleep_ms(uint32_t ms);
 [[noreturn]] void save_and_exit(int status);
+// An exit handler, registered after SDL's so that it runs first. An exit that did not come
+// through save_and_exit (Xlib ends the process this way when the display connection breaks)
+// writes the settings and ends the process with status 1 at once, skipping the handlers
+// that would wait for the lost display for ever.
+void unplanned_exit();
 // Records a key event as poll_events does (symbols of KEY_COUNT and above are ignored).
 void key_event(int sym, bool down);
 

@@ -50,9 +50,20 @@ game_record *new_game_record() {
     return g;
 }
 
+static bool exit_planned = false;
+
 [[noreturn]] void save_and_exit(int status) {
+    exit_planned = true;
     if (game) write_settings(game, settings_path);
     exit(status);
+}
+
+void unplanned_exit() {
+    if (exit_planned || !game) return;
+    exit_planned = true;
+    write_settings(game, settings_path);
+    fflush(nullptr);
+    _Exit(1);
 }
 
 // Opens the pack before anything else; without one the game has nothing to show.

@@ -3,6 +3,7 @@ space, the menu flag on escape, closing through the window manager, and a missin
 
 import os
 import struct
+import subprocess
 import time
 
 import harness
@@ -59,10 +60,34 @@ def damaged_settings_survive(xvfb):
         game.cleanup()
 
 
+def lost_display_ends_the_game():
+    """The X server dies under a running game: the game saves and ends by itself."""
+    own = harness.Xvfb()
+    game = Game(own).start()
+    try:
+        time.sleep(1.0)
+        game.key("Right", hold=0.5)
+        own.proc.kill()
+        own.proc.wait()
+        start = time.time()
+        try:
+            status = game.proc.wait(5)
+        except subprocess.TimeoutExpired:
+            status = None
+        check(status == 1, "without its display the game ends within 5 s with status 1 (got %s after %.1f s)"
+              % (status, time.time() - start))
+        data = game.settings()
+        check(data is not None and len(data) == 808, "and its settings file is written")
+    finally:
+        game.cleanup()
+        own.stop()
+
+
 def main(xvfb):
     window_close_writes_settings(xvfb)
     missing_pack_refused(xvfb)
     damaged_settings_survive(xvfb)
+    lost_display_ends_the_game()
 
 
 harness.run(main)
