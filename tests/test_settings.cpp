@@ -131,6 +131,12 @@ TEST_F(SettingsFile, EachDamagedFieldGetsItsOwnDefaultBack) {
          [](const settings_block &s) { return s.smoke_detail == 1.5f; }},
         {"NaN smoke", [](settings_block &s) { s.smoke_detail = NAN; },
          [](const settings_block &s) { return s.smoke_detail == 1.5f; }},
+        {"tiny smoke", [](settings_block &s) { s.smoke_detail = 1e-4f; },
+         [](const settings_block &s) { return s.smoke_detail == 0.5f; }},
+        {"smoke between steps", [](settings_block &s) { s.smoke_detail = 1.2f; },
+         [](const settings_block &s) { return s.smoke_detail == 1.0f; }},
+        {"huge smoke", [](settings_block &s) { s.smoke_detail = 100; },
+         [](const settings_block &s) { return s.smoke_detail == 3.0f; }},
         {"loud audio", [](settings_block &s) { s.audio_level = 7; },
          [](const settings_block &s) { return s.audio_level == 0.8f; }},
         {"NaN audio", [](settings_block &s) { s.audio_level = NAN; },
@@ -160,31 +166,67 @@ TEST_F(SettingsFile, EachDamagedFieldGetsItsOwnDefaultBack) {
     }
 }
 
-TEST_F(SettingsFile, WriteReplacesTheFileWholeAndLeavesNoTemporary) {
-    default_settings(&g->settings);
-    g->settings.high_scores[0] = 123456;
-    ASSERT_TRUE(write_settings(g, path().c_str()));
-    auto bytes = read_file(path());
-    ASSERT_EQ(bytes.size(), 808u);
-    int32_t version, top;
-    memcpy(&version, bytes.data(), 4);
-    memcpy(&top, bytes.data() + 568, 4);
-    EXPECT_EQ(version, 1);
-    EXPECT_EQ(top, 123456);
-    EXPECT_NE(access((path() + ".new").c_str(), F_OK), 0);
-}
+// Where the settings go: a plain file is replaced whole with no temporary left; a link keeps
+// pointing at its target, which gets the settings; with no room for a temporary file the file
+// is written in place; a file made read-only, or a directory that takes nothing, keeps what it
+// had and the failure is reported.
+TEST_F(SettingsFile, WritesReachTheFileThroughLinksAndLockedDirectoriesButNotReadOnlyFiles) {
+    std::string elsewhere = dir.file("dotfiles");
+    mkdir(elsewhere.c_str(), 0700);
+    std::string linked = elsewhere + "/hollowmere.cfg";
+    struct case_t {
+        const char *name;
+        void (*stage)(const std::string &path, const std::string &linked);
+        std::string written; // the file that must hold the new settings, or "" for none
+        bool ok;
+    } cases[] = {
+        {"plain file", [](const std::string &, const std::string &) {}, path(), true},
+        {"relative link",
+         [](const std::string &p, const std::string &) { symlink("dotfiles/hollowmere.cfg", p.c_str()); },
+         linked, true},
+        {"no room beside it",
+         [](const std::string &p, const std::string &) { mkdir((p + ".new").c_str(), 0700); }, path(), true},
+        {"read-only file", [](const std::string &p, const std::string &) { chmod(p.c_str(), 0444); }, "",
+         false},
+        {"read-only link target",
+         [](const std::string &p, const std::string &l) {
+             symlink(l.c_str(), p.c_str());
+             chmod(l.c_str(), 0444);
+         },
+         "", false},
+    };
+    for (const case_t &c : cases) {
+        SCOPED_TRACE(c.name);
+        unlink(path().c_str());
+        rmdir((path() + ".new").c_str());
+        default_settings(&g->settings);
+        write_file(path(), block_bytes(g->settings));
+        chmod(linked.c_str(), 0600);
+        write_file(linked, block_bytes(g->settings));
+        bool via_link = std::string(c.name).find("link") != std::string::npos;
+        if (via_link) unlink(path().c_str());
+        c.stage(path(), linked);
 
-TEST_F(SettingsFile, AFailedWriteLeavesTheOldFileAlone) {
-    default_settings(&g->settings);
-    ASSERT_TRUE(write_settings(g, path().c_str()));
-    auto before = read_file(path());
-    // A directory where the temporary file goes makes the write fail, even for root.
-    mkdir((path() + ".new").c_str(), 0700);
-    g->settings.width = 1024;
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(write_settings(g, path().c_str()));
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("cannot write settings"), std::string::npos);
-    EXPECT_EQ(read_file(path()), before);
+        g->settings.high_scores[0] = 123456;
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(write_settings(g, path().c_str()), c.ok);
+        std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(err.find("hollowmere.cfg: cannot write settings: ") != std::string::npos, !c.ok) << err;
+        for (const std::string &file :
+             via_link ? std::vector<std::string>{linked} : std::vector{path(), linked}) {
+            settings_block back;
+            auto bytes = read_file(file);
+            ASSERT_EQ(bytes.size(), 808u) << file;
+            memcpy(&back, bytes.data(), sizeof back);
+            EXPECT_EQ(back.high_scores[0] == 123456, file == c.written) << file;
+        }
+        struct stat st;
+        EXPECT_EQ(lstat(path().c_str(), &st), 0);
+        EXPECT_EQ(S_ISLNK(st.st_mode), std::string(c.name).find("link") != std::string::npos);
+        EXPECT_NE(access((path() + ".new").c_str(), F_OK) == 0 && std::string(c.name) != "no room beside it",
+                  true);
+        EXPECT_NE(access((linked + ".new").c_str(), F_OK), 0);
+    }
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 // The settings file: an exact image of the settings block, read once at start-up and written
 // at exit. Reading checks every field and puts back the default of a field that is out of
 // range, so a damaged file can never stop the game from starting; writing goes through a
-// temporary file renamed over the old one, so a failed write never loses the old settings.
+// temporary file beside it (beside the target of a link) renamed over the old one, so a failed
+// write never loses the old settings; a file made read-only is left as it is.
 
 #include "core/core.h"
 
@@ -10,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -48,6 +50,13 @@ void default_settings(settings_block *s) {
     }
 }
 
+static float nearest_smoke_detail(float v) {
+    float best = smoke_detail_table[0];
+    for (float step : smoke_detail_table)
+        if (std::fabs(step - v) < std::fabs(best - v)) best = step;
+    return best;
+}
+
 int check_settings(settings_block *s) {
     settings_block d;
     default_settings(&d);
@@ -61,7 +70,12 @@ int check_settings(settings_block *s) {
         mend(s->height, d.height);
     }
     if (s->bit_depth != 16 && s->bit_depth != 32) mend(s->bit_depth, d.bit_depth);
-    if (!std::isfinite(s->smoke_detail) || s->smoke_detail <= 0.0f) mend(s->smoke_detail, d.smoke_detail);
+    if (!std::isfinite(s->smoke_detail) || s->smoke_detail <= 0.0f) {
+        mend(s->smoke_detail, d.smoke_detail);
+    } else if (float nearest = nearest_smoke_detail(s->smoke_detail); nearest != s->smoke_detail) {
+        // Only the menu's six steps: a hand-edited 1e-4 would ask for 400,000 puffs.
+        mend(s->smoke_detail, nearest);
+    }
     if (!std::isfinite(s->audio_level) || s->audio_level < 0.0f || s->audio_level > 1.0f)
         mend(s->audio_level, d.audio_level);
     if (s->view_mode != 0 && s->view_mode != 1) mend(s->view_mode, d.view_mode);
@@ -100,27 +114,63 @@ void read_settings(game_record *g, const char *path) {
     s->fullscreen = 0;
 }
 
+// The file a settings path stands for: a symbolic link (settings kept in a dotfiles folder,
+// say) is followed, so that the link stays and its target gets the new settings.
+static std::filesystem::path settings_target(const char *path) {
+    namespace fs = std::filesystem;
+    fs::path p = path;
+    std::error_code ec;
+    for (int hops = 0; hops < 40 && fs::is_symlink(p, ec); ++hops) {
+        fs::path next = fs::read_symlink(p, ec);
+        if (ec) break;
+        p = next.is_absolute() ? next : p.parent_path() / next;
+    }
+    return p;
+}
+
+// A file whose owner took away every write bit is the player's way of keeping it as it is;
+// root could otherwise rename over it.
+static bool made_read_only(const std::filesystem::path &file) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::file_status st = fs::status(file, ec);
+    if (ec || !fs::is_regular_file(st)) return false;
+    return (st.permissions() & (fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write)) ==
+           fs::perms::none;
+}
+
+// Writes the block into an open file and closes it; false with errno kept on failure.
+static bool write_block(FILE *raw, const settings_block &s, int *error) {
+    bool ok = fwrite(&s, sizeof s, 1, raw) == 1;
+    ok = (fflush(raw) == 0) && ok;
+    *error = errno;
+    ok = (fclose(raw) == 0) && ok;
+    if (!ok && errno) *error = errno;
+    return ok;
+}
+
 bool write_settings(game_record *g, const char *path) {
-    std::string temp = std::string(path) + ".new";
-    file_handle f(fopen(temp.c_str(), "wb"));
-    if (!f) {
-        fprintf(stderr, "%s: cannot write settings: %s\n", path, strerror(errno));
+    std::filesystem::path target = settings_target(path);
+    if (made_read_only(target)) {
+        fprintf(stderr, "%s: cannot write settings: %s\n", path, strerror(EACCES));
         return false;
     }
-    bool ok = fwrite(&g->settings, sizeof g->settings, 1, f.get()) == 1;
-    ok = (fflush(f.get()) == 0) && ok;
-    int error = errno;
-    FILE *raw = f.release();
-    ok = (fclose(raw) == 0) && ok;
-    if (!ok) error = errno ? errno : error;
-    if (ok && rename(temp.c_str(), path) != 0) {
+    std::string temp = target.string() + ".new";
+    int error = 0;
+    bool ok = false;
+    if (FILE *raw = fopen(temp.c_str(), "wb")) {
+        ok = write_block(raw, g->settings, &error);
+        if (ok && rename(temp.c_str(), target.c_str()) != 0) {
+            error = errno;
+            ok = false;
+        }
+        if (!ok) remove(temp.c_str());
+    } else {
         error = errno;
-        ok = false;
+        // No file can be made beside it, but the file itself may take writes: a plain write.
+        if (FILE *in_place = fopen(target.c_str(), "r+b")) ok = write_block(in_place, g->settings, &error);
     }
-    if (!ok) {
-        fprintf(stderr, "%s: cannot write settings: %s\n", path, strerror(error));
-        remove(temp.c_str());
-    }
+    if (!ok) fprintf(stderr, "%s: cannot write settings: %s\n", path, strerror(error));
     return ok;
 }
 
