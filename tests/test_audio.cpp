@@ -184,6 +184,16 @@ TEST_F(Mixer, DamagedWavsGiveOneLineAndNeverCrashTheLoaderOrTheMixer) {
         mix(); // returns: no spin on a sound without samples
         EXPECT_EQ(load_sound(g, name.c_str(), 1.0f, mode), s) << "never decoded again";
     }
+    // A sound decoded before a later damaged one closed the device plays no more: nothing
+    // would ever mix it to its end and take it off the list.
+    audio_open = true;
+    sound *earlier = load("audio_earlier", make_wav(16000, ramp(64)), 0);
+    ASSERT_NE(earlier->samples, nullptr);
+    audio_open = false;
+    sound_instance *head = sound_instances;
+    play_sound(g, earlier, 1.0f, 0, 0);
+    EXPECT_EQ(sound_instances, head);
+
     audio_open = false; // no device: sounds are registered silently, without samples
     testing::internal::CaptureStderr();
     EXPECT_EQ(load("audio_fine", make_wav(16000, ramp(64)), 0)->samples, nullptr);

@@ -1,6 +1,7 @@
 // The radar on a real GL context: an enemy beyond the arena becomes an arrowhead just outside
 // the rim pointing away from the centre, an enemy inside is a plain symbol, symbols are cut by
-// the round face, and the missiles of an enemy out of play still show. Checked by pixels.
+// the round face, and the missiles of an enemy out of play still show. Checked by pixels; the
+// frame's line width survives the radar's thin outlines.
 
 #include "combat/combat.h"
 #include "core/core.h"
@@ -140,4 +141,7 @@ TEST_F(Radar, MissilesOfAnEnemyOutOfPlayStillShow) {
     EXPECT_TRUE(draw().empty());
     const unsigned char *c = at(enemy.missiles->x, enemy.missiles->y);
     EXPECT_TRUE(c[0] > 200 && c[1] > 120 && c[2] < 100);
+    GLfloat width = 0;
+    glGetFloatv(GL_LINE_WIDTH, &width);
+    EXPECT_EQ(width, 2.0f) << "the radar leaves the line width as it found it";
 }

@@ -156,8 +156,9 @@ static void free_instances(sound_instance *chain) {
 }
 
 void play_sound(game_record *, sound *s, float volume, float x, float y) {
-    // A sound without samples would never end and so never leave the list.
-    if (!has_samples(s)) return;
+    // A sound without samples, or one played after the device closed, would never end and so
+    // never leave the list.
+    if (!audio_open || !has_samples(s)) return;
     auto *inst = new sound_instance{s, 0, x, y, s->mode, 1, volume, nullptr};
 
     sound_instance *finished = nullptr;

@@ -164,19 +164,24 @@ static int clamp_index(int value, int count) {
 // refused mode again.
 static void switch_video_mode(game_record *g, const settings_block &before) {
     settings_block &s = g->settings;
-    set_video_mode(s.fullscreen, s.width, s.height, s.bit_depth);
+    bool up = set_video_mode(s.fullscreen, s.width, s.height, s.bit_depth);
     SDL_Surface *screen = SDL_GetVideoSurface();
     bool full = screen && (screen->flags & SDL_FULLSCREEN) != 0;
-    if (screen && screen->w == s.width && screen->h == s.height && full == (s.fullscreen != 0)) return;
+    if (up && screen && screen->w == s.width && screen->h == s.height && full == (s.fullscreen != 0)) return;
 
+    // A refused bit depth alone leaves the same window: it is put back like a refused size.
     s.fullscreen = before.fullscreen;
     s.width = before.width;
     s.height = before.height;
     s.bit_depth = before.bit_depth;
-    if (screen)
+    if (screen) {
         glViewport(0, 0, s.width, s.height);
-    else
-        set_video_mode(s.fullscreen, s.width, s.height, s.bit_depth); // the old window was lost too
+    } else if (!set_video_mode(s.fullscreen, s.width, s.height, s.bit_depth)) {
+        // The old window was lost too and cannot be made again: nothing could be shown.
+        fprintf(stderr, "cannot restore the %d x %d x %d window: %s\n", s.width, s.height, s.bit_depth,
+                SDL_GetError());
+        save_and_exit(1);
+    }
 }
 
 void apply_settings_menu(game_record *g, menu *m) {

@@ -74,7 +74,7 @@ void gl_setup(game_record *g) {
     fflush(stdout);
 }
 
-void set_video_mode(int fullscreen, int width, int height, int bits) {
+bool set_video_mode(int fullscreen, int width, int height, int bits) {
     int channel = bits == 16 ? 5 : 8;
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, channel);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, channel);
@@ -82,10 +82,12 @@ void set_video_mode(int fullscreen, int width, int height, int bits) {
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     Uint32 flags = SDL_OPENGL | (fullscreen ? SDL_FULLSCREEN : 0);
+    bool ok = false;
     if (SDL_VideoModeOK(width, height, bits, flags) == 0)
         fprintf(stderr, "cant deal with %d x %d x %d (%s)\n", width, height, bits, SDL_GetError());
     else
-        SDL_SetVideoMode(width, height, bits, flags);
+        ok = SDL_SetVideoMode(width, height, bits, flags) != nullptr;
     gl_setup(game);
     reload_textures();
+    return ok;
 }

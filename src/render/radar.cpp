@@ -57,7 +57,8 @@ void draw_radar(game_record *g) {
     GLUquadric *outline = gluNewQuadric();
     gluQuadricDrawStyle(outline, GLU_SILHOUETTE);
 
-    glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT | GL_LIGHTING_BIT);
+    // The line width is saved too: the outlines are thin, the rest of the frame keeps its own.
+    glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT | GL_LIGHTING_BIT | GL_LINE_BIT);
     glDisable(GL_LIGHTING);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_FOG);

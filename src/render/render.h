@@ -21,7 +21,8 @@ struct dlist {
 extern dlist *dlist_registry;
 dlist *new_dlist();
 void gl_setup(game_record *game);
-void set_video_mode(int fullscreen, int width, int height, int bits);
+// False when the mode was refused or the window could not be made.
+bool set_video_mode(int fullscreen, int width, int height, int bits);
 
 // --- textures ---
 struct texture {
