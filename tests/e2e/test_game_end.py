@@ -1,0 +1,73 @@
+"""The end of a whole game, played with fire (space) held to the last barrel on a clock that
+runs ten times as fast: the title then stays up while space is still held, starts the next
+game only on a fresh press, and is silent: the tanks' engines stop with the game."""
+
+import array
+import os
+import struct
+import time
+
+import harness
+from harness import Game, check
+
+WARP = 10
+DISK_SECOND = 44100 * 4  # the disk driver writes 44100 Hz signed 16-bit stereo
+
+
+def title_pixels(game, name):
+    """Cyan pixels where the title panel puts GAME OVER or the HIGH SCORES LIST heading."""
+    w, h, rows = harness.read_png_pixels(game.screenshot(name))
+    x0, x1 = int((-30 + 60) / 120 * w), int((20 + 60) / 120 * w)
+    y0, y1 = int((45 - 34.5) / 90 * h), int((45 - 21.5) / 90 * h)
+    return sum(1 for r in rows[y0:y1] for p in r[x0:x1] if p[0] < 90 and p[1] > 170 and p[2] > 170)
+
+
+def loudest(path, start, end):
+    with open(path, "rb") as f:
+        f.seek(start)
+        raw = f.read(max(end - start, 0))
+    samples = array.array("h")
+    samples.frombytes(raw[:len(raw) - len(raw) % 2])
+    return max(map(abs, samples), default=0)
+
+
+def main(xvfb):
+    settings = bytearray(harness.settings_defaults())
+    struct.pack_into("<10i", settings, 568, *[10 ** 6] * 10)  # no score of this game qualifies
+    audio = os.path.join(harness.BUILD, "game_end_audio.raw")
+    game = Game(xvfb, settings=bytes(settings), audio="disk",
+                env={"SDL_DISKAUDIOFILE": audio, "LD_PRELOAD": os.environ["TIME_WARP_LIB"],
+                     "HOLLOWMERE_TIME_WARP": str(WARP)}).start()
+    try:
+        time.sleep(1.0)
+        check(title_pixels(game, "game_end_start") > 300, "the game starts on the title")
+        game.keydown("space")  # starts the game and fires for all of it
+        time.sleep(2.0)
+        check(title_pixels(game, "game_end_playing") == 0, "space starts a game")
+        end = time.time() + 300
+        while time.time() < end and title_pixels(game, "game_end_poll") < 300:
+            time.sleep(1.0)
+        check(time.time() < end, "the barrels run out and the title comes back")
+        time.sleep(2.0)
+        quiet_from = os.path.getsize(audio)
+        time.sleep(2.0)
+        quiet_to = os.path.getsize(audio)
+        check(quiet_to - quiet_from > DISK_SECOND, "the sound goes on being written")
+        peak = loudest(audio, quiet_from, quiet_to)
+        check(peak < 50, "the title is silent after the game (peak %d)" % peak)
+        check(title_pixels(game, "game_end_held") > 300, "with space still held the title stays")
+        game.keyup("space")
+        time.sleep(0.5)
+        check(title_pixels(game, "game_end_released") > 300, "releasing space starts nothing")
+        game.key("space")
+        time.sleep(1.5)
+        check(title_pixels(game, "game_end_next") == 0, "a fresh press starts the next game")
+        check(game.close() == 0, "the game closes cleanly")
+    finally:
+        game.keyup("space")
+        game.cleanup()
+        if os.path.exists(audio):
+            os.remove(audio)
+
+
+harness.run(main)
