@@ -5,6 +5,7 @@
 #include "support/test_support.h"
 
 #include <cstring>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -139,9 +140,10 @@ TEST(PackLoading, FilesEmptyMissingAndCutShort) {
         testing::internal::CaptureStderr();
         testing::internal::CaptureStdout();
         head = load_pack(dir.file("cut.data").c_str());
-        testing::internal::GetCapturedStdout();
+        std::string lines = testing::internal::GetCapturedStdout();
         std::string err = testing::internal::GetCapturedStderr();
         EXPECT_EQ(count_pack_entries(head), 2);
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 2) << "only kept records are reported: " << lines;
         EXPECT_NE(err.find("cut short"), std::string::npos);
         free_pack(head);
     }

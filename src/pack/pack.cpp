@@ -93,13 +93,14 @@ pack_entry *decode_stream(pack_reader &r, const char *source) {
         memcpy(entry->name, header + 4, sizeof entry->name);
         entry->name[sizeof entry->name - 1] = 0;
         entry->data = nullptr;
-        printf("loaded %s : %d bytes\n", entry->name, static_cast<int>(entry->size));
         if (!read_record_data(r, entry->size, &entry->data)) {
             fprintf(stderr, "%s: record %s cut short (%u bytes stated), dropped\n", source, entry->name,
                     entry->size);
             free(entry);
             break;
         }
+        // Only records that are kept are reported loaded.
+        printf("loaded %s : %d bytes\n", entry->name, static_cast<int>(entry->size));
         entry->next = head;
         head = entry;
     }
