@@ -6,6 +6,7 @@
 
 #include "audio/audio.h"
 #include "core/core.h"
+#include "core/pad.h"
 #include "render/render.h"
 #include "world/world.h"
 
@@ -25,6 +26,7 @@ void read_controls(game_record *g, player_tank *t) {
     if (held(g, s.key_left)) t->actions |= ACT_LEFT;
     if (held(g, s.key_right)) t->actions |= ACT_RIGHT;
     if (held(g, s.key_fire)) t->actions |= ACT_FIRE;
+    t->actions |= pad_actions();
 }
 
 static sound *shot_sound(game_record *g) {

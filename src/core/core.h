@@ -166,5 +166,8 @@ extern long game_ticks_run;
 int name_entry(int dt);
 void insert_high_score(game_record *game, int score, const char *name);
 int shift_char(int c);
+// Steps the character at the cursor through the name alphabet (space, a-z, 0-9, punctuation),
+// appending one at the end of the name; the cursor stays where it is.
+void name_cycle(int step);
 // Puts the name editor's working cursor back to the start (new_game does this).
 void reset_name_cursor();

@@ -28,6 +28,25 @@ int shift_char(int c) {
     return c;
 }
 
+// What a pad steps through, from the space.
+static const char name_alphabet[] = " abcdefghijklmnopqrstuvwxyz0123456789-=[]\\;',./`!@#$%^&*()_+{}|:\"<>?~";
+
+void name_cycle(int step) {
+    game_record *g = game;
+    char *name = g->player_name;
+    int len = static_cast<int>(strnlen(name, NAME_LENGTH - 1));
+    if (cursor > len) cursor = len;
+    int at = cursor < NAME_LENGTH - 1 ? cursor : NAME_LENGTH - 2;
+    const int n = sizeof name_alphabet - 1;
+    const char *found = at < len ? strchr(name_alphabet, name[at]) : nullptr;
+    int i = found && *found ? static_cast<int>(found - name_alphabet) : 0;
+    name[at] = name_alphabet[((i + step) % n + n) % n];
+    if (at == len) name[at + 1] = 0;
+    name[NAME_LENGTH - 1] = 0;
+    g->name_cursor = at;
+    if (menu_sound) play_sound(g, menu_sound, 1.0f, 0, 0);
+}
+
 // Inserts at the cursor; a full name with the cursor at its end has its last character replaced.
 static void insert_char(char *name, int c) {
     if (cursor < NAME_LENGTH - 1) {

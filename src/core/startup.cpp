@@ -3,6 +3,7 @@
 // frames into ticks of at most 100 ms so that the simulation stays stable when slow.
 
 #include "core/core.h"
+#include "core/pad.h"
 
 #include "audio/audio.h"
 #include "pack/pack.h"
@@ -85,12 +86,14 @@ void ui_init() {
     pack_entry *pack = open_pack();
     if (!pack) exit(1); // nothing to save yet: the record does not exist
 
-    // Video and timer only: audio is its own subsystem, so a machine without sound still plays.
+    // Video and timer: audio is its own subsystem, so a machine without sound still plays, and
+    // the joystick is too, so a machine whose joystick support fails plays from the keyboard.
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) < 0 || SDL_GetVideoInfo() == nullptr) {
         fprintf(stderr, "ui_init failed: %s\n", SDL_GetError());
         exit(1);
     }
     srand(17);
+    if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0) pad_open();
 
     game = new_game_record();
     game->pack = pack;
@@ -131,12 +134,24 @@ void poll_events() {
         case SDL_KEYUP:
             key_event(event.key.keysym.sym, false);
             break;
+        case SDL_JOYAXISMOTION:
+            pad_axis(event.jaxis.axis, event.jaxis.value);
+            break;
+        case SDL_JOYHATMOTION:
+            pad_hat(event.jhat.hat, event.jhat.value);
+            break;
+        case SDL_JOYBUTTONDOWN:
+        case SDL_JOYBUTTONUP:
+            pad_button(event.jbutton.button, event.type == SDL_JOYBUTTONDOWN);
+            break;
         case SDL_QUIT:
             save_and_exit(0);
         default:
             break;
         }
     }
+    pad_dispatch(game);
+    pad_rescan(game, SDL_GetTicks());
 }
 
 double elapsed_ms() {

@@ -247,6 +247,14 @@ class Game:
             shutil.rmtree(self.dir, ignore_errors=True)
 
 
+def title_heading_pixels(path):
+    """Cyan pixels where the title puts GAME OVER or the HIGH SCORES LIST heading."""
+    w, h, rows = read_png_pixels(path)
+    x0, x1 = int((-30 + 60) / 120 * w), int((20 + 60) / 120 * w)
+    y0, y1 = int((45 - 34.5) / 90 * h), int((45 - 21.5) / 90 * h)
+    return sum(1 for r in rows[y0:y1] for p in r[x0:x1] if p[0] < 90 and p[1] > 170 and p[2] > 170)
+
+
 def read_png_pixels(path):
     """Returns (width, height, rows of RGB tuples) of a PNG via ImageMagick's text output."""
     r = subprocess.run(["convert", path, "-depth", "8", "rgb:-"], capture_output=True)

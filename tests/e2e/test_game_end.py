@@ -17,11 +17,7 @@ DISK_SECOND = 44100 * 4  # the disk driver writes 44100 Hz signed 16-bit stereo
 
 
 def title_pixels(game, name):
-    """Cyan pixels where the title panel puts GAME OVER or the HIGH SCORES LIST heading."""
-    w, h, rows = harness.read_png_pixels(game.screenshot(name))
-    x0, x1 = int((-30 + 60) / 120 * w), int((20 + 60) / 120 * w)
-    y0, y1 = int((45 - 34.5) / 90 * h), int((45 - 21.5) / 90 * h)
-    return sum(1 for r in rows[y0:y1] for p in r[x0:x1] if p[0] < 90 and p[1] > 170 and p[2] > 170)
+    return harness.title_heading_pixels(game.screenshot(name))
 
 
 def loudest(path, start, end):
