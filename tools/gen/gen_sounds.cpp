@@ -1,7 +1,10 @@
 // The sound effects, synthesised at the game's output rate of 16000 Hz: the heartbeat, the
 // menu click, explosion, shot, the metallic grab and drop, the lift hum, the power-up cues and
 // the two engine loops. Loops are built on a circular buffer so their ends meet without a
-// click; every sound peaks well below full scale because several play at once.
+// click. Every sound peaks well below full scale because several play at once, and the ones that
+// sound over a whole game are saturated (dense, with a low crest) rather than loud at their
+// peaks: the heartbeat beats over everything, the player's shot repeats while fire is held, and
+// a burst of missiles explodes as several copies of one explosion in step, which add up exactly.
 
 #include "tools/gen/gen_common.h"
 #include "tools/gen/gen_resources.h"
@@ -88,8 +91,8 @@ wave thump() {
         }
     }
     for (float &s : w)
-        s = std::tanh(1.6f * s);
-    finish(w, 0.8f);
+        s = std::tanh(3.6f * s);
+    finish(w, 0.4f);
     return w;
 }
 
@@ -136,8 +139,8 @@ wave explosion() {
         }
     }
     for (float &s : w)
-        s = std::tanh(1.3f * s);
-    finish(w, 0.85f);
+        s = std::tanh(4.5f * s);
+    finish(w, 0.24f);
     return w;
 }
 
@@ -155,8 +158,8 @@ wave shot() {
         w[i] = kick + burst + whoosh;
     }
     for (float &s : w)
-        s = std::tanh(1.4f * s);
-    finish(w, 0.7f);
+        s = std::tanh(4.5f * s);
+    finish(w, 0.3f);
     return w;
 }
 
@@ -181,7 +184,7 @@ wave grab() {
     rng r(705);
     clank(w, 0.0f, 1.0f, 430.0f, 0.22f, r);
     clank(w, 0.085f, 0.55f, 610.0f, 0.12f, r);
-    finish(w, 0.6f);
+    finish(w, 0.45f);
     return w;
 }
 
@@ -216,7 +219,7 @@ wave barrel_lift() {
         float env = std::min(1.0f, t / 0.15f) * std::min(1.0f, (1.9f - t) / 0.45f);
         w[i] = (s * 0.6f + shimmer) * tremolo * env;
     }
-    finish(w, 0.5f);
+    finish(w, 0.4f);
     return w;
 }
 
@@ -248,7 +251,7 @@ wave power_up_create() {
             s += 0.18f * bell(t - at, freq, 0.08f);
         w[i] = s;
     }
-    finish(w, 0.55f);
+    finish(w, 0.45f);
     return w;
 }
 
@@ -263,7 +266,7 @@ wave power_up_taken() {
             s += bell(t - 0.065f * static_cast<float>(k), notes[k], k == 3 ? 0.3f : 0.12f);
         w[i] = s;
     }
-    finish(w, 0.55f);
+    finish(w, 0.45f);
     return w;
 }
 
@@ -303,7 +306,7 @@ wave engine(uint64_t seed, int fires, float body_pitch, int clatter, float peak)
         }
     }
     for (float &s : w)
-        s = std::tanh(0.7f * s);
+        s = std::tanh(1.2f * s);
     float top = 0;
     for (float s : w)
         top = std::max(top, std::fabs(s));
@@ -324,8 +327,8 @@ void add_sounds(resource_list &out) {
     out.push_back({"audio_barrel_drop.wav", wav_bytes(barrel_drop())});
     out.push_back({"audio_power_up_create.wav", wav_bytes(power_up_create())});
     out.push_back({"audio_power_up.wav", wav_bytes(power_up_taken())});
-    out.push_back({"audio_engine_fast.wav", wav_bytes(engine(708, 38, 110.0f, 14, 0.32f))});
-    out.push_back({"audio_engine_slow.wav", wav_bytes(engine(709, 21, 80.0f, 0, 0.28f))});
+    out.push_back({"audio_engine_fast.wav", wav_bytes(engine(708, 38, 110.0f, 14, 0.22f))});
+    out.push_back({"audio_engine_slow.wav", wav_bytes(engine(709, 21, 80.0f, 0, 0.19f))});
 }
 
 } // namespace gen

@@ -533,11 +533,11 @@ la_image streaks_2() {
         for (int x = 0; x < W; ++x) {
             float s = (static_cast<float>(x) + 0.5f) / W, t = 1.0f - (static_cast<float>(y) + 0.5f) / H;
             float wobble = 0.04f * n.at(t * 6, 0.5f, 0, 0);
-            float across = std::exp(-std::pow((s - 0.5f - wobble) / 0.16f, 2.0f));
+            float across = std::exp(-std::pow((s - 0.5f - wobble) / 0.22f, 2.0f));
             float core = std::exp(-std::pow((s - 0.5f - wobble) / 0.05f, 2.0f));
-            float up = std::pow(1.0f - t, 1.6f) * (0.75f + 0.25f * n.fbm(s * 4, t * 10, 3));
+            float up = std::pow(1.0f - t, 0.9f) * (0.75f + 0.25f * n.fbm(s * 4, t * 10, 3));
             float edge = smoothstep(0.0f, 0.1f, s) * smoothstep(1.0f, 0.9f, s) * smoothstep(1.0f, 0.85f, t);
-            float l = clamp01((0.6f * across + 0.6f * core) * up * edge);
+            float l = clamp01((0.8f * across + 0.6f * core) * up * edge);
             size_t i = static_cast<size_t>(y) * W + x;
             out.lum[i] = l;
             out.alpha[i] = l;
@@ -546,7 +546,9 @@ la_image streaks_2() {
 }
 
 // Ring-wall bands: once around the ring in s, so the pattern repeats many times across the
-// width; bright at the foot (t = 0) and gone at the top.
+// width. Seen from across the arena the pulses blend into a solid band of light, so the band is
+// bright over most of its height and fades only near the top; close up the pulses stand apart
+// with darker gaps between them, so the wall does not wash out the scene behind it.
 la_image streaks_3() {
     const int W = 512, H = 64;
     la_image out(W, H);
@@ -556,8 +558,9 @@ la_image streaks_3() {
             float s = static_cast<float>(x) / W, t = 1.0f - (static_cast<float>(y) + 0.5f) / H;
             float pulses = 0.5f + 0.5f * std::cos(s * 2 * PI * 48.0f);
             float flow = n.fbm(s * 32, t * 2, 4, 32, 0, 0.55f);
-            float fade = std::pow(1.0f - t, 2.2f) * smoothstep(0.0f, 0.04f, t + 0.02f);
-            float l = clamp01((0.45f + 0.35f * std::pow(pulses, 4.0f) + 0.45f * flow) * fade);
+            float fade = std::pow(1.0f - t, 0.6f) * smoothstep(0.0f, 0.04f, t + 0.02f);
+            float foot = 0.35f * std::exp(-t / 0.12f);
+            float l = clamp01((0.4f + 1.1f * std::pow(pulses, 3.0f) + 0.3f * flow) * fade + foot);
             size_t i = static_cast<size_t>(y) * W + x;
             out.lum[i] = l;
             out.alpha[i] = l;
