@@ -1,0 +1,169 @@
+#!/usr/bin/env python3
+"""Mutation testing of the unit and GL tests: a seeded sample of single-site mutants of src/,
+each applied to a scratch copy of the tree, rebuilt incrementally and run against the tests.
+
+    scripts/mutation.sh [COUNT] [SEED]
+
+A mutant is killed when a test fails (or times out), survives when every test passes, and is
+counted apart when it does not build. Environment: MUTATION_DIR (scratch tree, default a new
+directory under /tmp), MUTATION_TIMEOUT (seconds for one test run, default 120), MUTATION_JOBS
+(ctest -j, default 2)."""
+
+import os
+import random
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+
+TOP = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+# Binary operators and their replacements. A site is only taken where the operator stands with
+# spaces on both sides, as the formatter writes binary operators, so that unary minus, pointer
+# stars, template brackets and include lines are never mutated.
+OPERATORS = {
+    "<": ["<=", ">"], "<=": ["<", ">"], ">": [">=", "<"], ">=": [">", "<="],
+    "==": ["!="], "!=": ["=="], "&&": ["||"], "||": ["&&"],
+    "+": ["-"], "-": ["+"], "*": ["/"], "/": ["*"],
+}
+OPERATOR_RE = re.compile(r"(?<=\s)(<=|>=|==|!=|&&|\|\||<|>|\+|-|\*|/)(?=\s)")
+CONSTANT_RE = re.compile(r"(?<![\w.])(true|false|[0-9])(?![\w.])")
+ASSIGNMENT_RE = re.compile(r"^(\s*)([A-Za-z_][\w.\->\[\]]*\s*(?:[-+*/|&]?=)\s*[^=].*;)\s*$")
+
+
+def strip_line(line):
+    """The code of a line with string and character literals and // comments blanked out."""
+    out, i, quote = [], 0, None
+    while i < len(line):
+        c = line[i]
+        if quote:
+            if c == "\\":
+                out.append("  ")
+                i += 2
+                continue
+            if c == quote:
+                quote = None
+            out.append(" ")
+        elif c in "\"'":
+            quote = c
+            out.append(" ")
+        elif line.startswith("//", i):
+            break
+        else:
+            out.append(c)
+        i += 1
+    return "".join(out).ljust(len(line))
+
+
+def sites_of(path):
+    """Every mutation site of a file: (line number, column, before, after)."""
+    sites = []
+    in_block = False
+    with open(path) as f:
+        lines = f.read().split("\n")
+    for n, raw in enumerate(lines, 1):
+        code = strip_line(raw)
+        if in_block:
+            if "*/" not in code:
+                continue
+            code = " " * (code.index("*/") + 2) + code[code.index("*/") + 2:]
+            in_block = False
+        if "/*" in code:
+            in_block = "*/" not in code[code.index("/*"):]
+            code = code[:code.index("/*")]
+        stripped = code.strip()
+        if not stripped or stripped.startswith("#") or stripped.startswith("static_assert"):
+            continue
+        for m in OPERATOR_RE.finditer(code):
+            for after in OPERATORS[m.group(1)]:
+                sites.append((n, m.start(), m.group(1), after))
+        for m in CONSTANT_RE.finditer(code):
+            c = m.group(1)
+            after = {"true": "false", "false": "true", "0": "1", "1": "0"}.get(c, str(int(c) + 1) if c.isdigit() else None)
+            if after:
+                sites.append((n, m.start(), c, after))
+        a = ASSIGNMENT_RE.match(code)
+        if a and not stripped.startswith(("return", "const ", "auto ", "int ", "float ", "double ", "bool ")):
+            sites.append((n, len(a.group(1)), raw[len(a.group(1)):].strip(), ";"))
+    return sites
+
+
+def apply(text, site):
+    n, col, before, after = site
+    lines = text.split("\n")
+    line = lines[n - 1]
+    if after == ";":  # the whole statement dropped
+        lines[n - 1] = line[:col] + ";"
+    else:
+        lines[n - 1] = line[:col] + after + line[col + len(before):]
+    return "\n".join(lines)
+
+
+def run(cmd, cwd, timeout=None):
+    try:
+        return subprocess.run(cmd, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                              timeout=timeout).returncode
+    except subprocess.TimeoutExpired:
+        return None
+
+
+def main():
+    count = int(sys.argv[1]) if len(sys.argv) > 1 else 200
+    seed = int(sys.argv[2]) if len(sys.argv) > 2 else 1
+    timeout = int(os.environ.get("MUTATION_TIMEOUT", "120"))
+    jobs = os.environ.get("MUTATION_JOBS", "2")
+    scratch = os.environ.get("MUTATION_DIR") or tempfile.mkdtemp(prefix="hollowmere-mutation-")
+
+    files = subprocess.run(["git", "ls-files"], cwd=TOP, capture_output=True, text=True, check=True).stdout.split()
+    for f in files:
+        os.makedirs(os.path.dirname(os.path.join(scratch, f)) or scratch, exist_ok=True)
+        shutil.copy2(os.path.join(TOP, f), os.path.join(scratch, f))
+    build = os.path.join(scratch, "build")
+    subprocess.run(["cmake", "-S", scratch, "-B", build, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=RelWithDebInfo",
+                    "-DHOLLOWMERE_BENCH=OFF"], check=True, stdout=subprocess.DEVNULL)
+    print("building the unmutated tree in %s" % scratch, flush=True)
+    if run(["cmake", "--build", build], scratch) != 0 or run(["ctest", "-L", "unit", "-j", jobs], build, timeout) != 0:
+        sys.exit("the unmutated tree does not build or does not pass its unit tests")
+
+    sources = sorted(f for f in files if f.startswith("src/") and f.endswith((".cpp", ".h")))
+    population = [(f, s) for f in sources for s in sites_of(os.path.join(scratch, f))]
+    rng = random.Random(seed)
+    sample = rng.sample(population, min(count, len(population)))
+    print("%d sites in %d files; %d mutants, seed %d" % (len(population), len(sources), len(sample), seed), flush=True)
+
+    killed, survived, unbuilt = 0, [], 0
+    for k, (f, site) in enumerate(sample, 1):
+        path = os.path.join(scratch, f)
+        with open(path) as fh:
+            original = fh.read()
+        with open(path, "w") as fh:
+            fh.write(apply(original, site))
+        try:
+            if run(["cmake", "--build", build], scratch) != 0:
+                unbuilt += 1
+                verdict = "did not build"
+            else:
+                rc = run(["ctest", "-L", "unit", "-j", jobs, "--timeout", str(timeout)], build, timeout * 2)
+                if rc == 0:
+                    survived.append((f, site))
+                    verdict = "SURVIVED"
+                else:
+                    killed += 1
+                    verdict = "killed"
+        finally:
+            with open(path, "w") as fh:
+                fh.write(original)
+            os.utime(path)
+        print("[%d/%d] %s:%d  %s -> %s  %s" % (k, len(sample), f, site[0], site[2], site[3], verdict), flush=True)
+    run(["cmake", "--build", build], scratch)  # leave the scratch build unmutated
+
+    built = killed + len(survived)
+    print("\nkilled %d, survived %d, did not build %d" % (killed, len(survived), unbuilt))
+    print("kill rate %.1f%% of the %d mutants that build" % (100.0 * killed / built if built else 0.0, built))
+    for f, (n, _, before, after) in survived:
+        print("%s:%d  %s -> %s" % (f, n, before, after))
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,5 @@
+#!/usr/bin/env bash
+# Mutation testing of the unit and GL tests: scripts/mutation.sh [COUNT] [SEED] (200 and 1 by
+# default). Slow (a rebuild and a test run per mutant), so never part of the test command.
+set -euo pipefail
+exec python3 "$(dirname "$0")/mutation.py" "$@"
