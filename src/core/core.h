@@ -158,6 +158,8 @@ extern bool start_pressed;       // a press since the last frame (cleared after 
 extern bool start_needs_release; // the key was held when the last game ended
 // The frame in which the game ended: final qualification, voices silenced, start key rearmed.
 void end_game(game_record *game);
+// Sets or clears FLAG_QUALIFIES: whether the score now earns a place in the table.
+void decide_qualifies(game_record *game);
 int menu_frame(int dt);
 // Number of game ticks run since start-up (for tests and the driver).
 extern long game_ticks_run;

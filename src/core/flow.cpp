@@ -48,12 +48,16 @@ void start_event(bool down) {
         start_pressed = true;
 }
 
-void end_game(game_record *g) {
-    // The final frame's ticks may still have scored: the table decides on what they left.
+void decide_qualifies(game_record *g) {
     if (g->score > g->settings.high_scores[HIGH_SCORE_COUNT - 1])
         g->flags |= FLAG_QUALIFIES;
     else
         g->flags &= ~FLAG_QUALIFIES;
+}
+
+void end_game(game_record *g) {
+    // The final frame's ticks may still have scored: the table decides on what they left.
+    decide_qualifies(g);
     // The tanks stay on the field behind the title, but their engines fall silent.
     stop_all_voices(g);
     // Fire may be space and still be held: that press belongs to the game just ended.

@@ -187,10 +187,7 @@ void advance_frame(game_record *g, int dt) {
     }
 
     if ((g->flags & FLAG_PLAYING) && !(g->flags & FLAG_FROZEN)) {
-        if (g->score > g->settings.high_scores[HIGH_SCORE_COUNT - 1])
-            g->flags |= FLAG_QUALIFIES;
-        else
-            g->flags &= ~FLAG_QUALIFIES;
+        decide_qualifies(g);
         g->frame_ms_avg = (g->frame_ms_avg * 99 + dt) / 100;
         if (dt <= 100) {
             g->tick_seconds = dt / 1000.0;

@@ -247,6 +247,22 @@ class Game:
             shutil.rmtree(self.dir, ignore_errors=True)
 
 
+def panel_ratio(path):
+    """The half-transparent menu panel (54 of the 120 units across, 56 of 90 high, centred) halves
+    the scene behind it: compares patches just inside and just outside its right edge (None when
+    it is too dark behind the panel to tell)."""
+    w, h, rows = read_png_pixels(path)
+    edge = int(w / 2 + 27 * w / 120)
+    top, bottom = int(h / 2 + 5 * h / 90), int(h / 2 + 25 * h / 90)
+
+    def mean(x0, x1):
+        values = [sum(rows[y][x]) / 3 for y in range(top, bottom) for x in range(x0, x1)]
+        return sum(values) / len(values)
+
+    outside = mean(edge + 4, edge + 14)
+    return None if outside < 40 else mean(edge - 14, edge - 4) / outside
+
+
 def title_heading_pixels(path):
     """Cyan pixels where the title puts GAME OVER or the HIGH SCORES LIST heading."""
     w, h, rows = read_png_pixels(path)

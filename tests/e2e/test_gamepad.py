@@ -14,24 +14,6 @@ from harness import Game, check
 SHOW_RADAR = 0x10000
 
 
-def panel_ratio(path):
-    """Brightness just inside the menu panel's right edge over just outside it."""
-    w, h, rows = harness.read_png_pixels(path)
-    edge = int(w / 2 + 27 * w / 120)
-    top, bottom = int(h / 2 + 5 * h / 90), int(h / 2 + 25 * h / 90)
-
-    def mean(x0, x1):
-        values = [sum(rows[y][x]) / 3 for y in range(top, bottom) for x in range(x0, x1)]
-        return sum(values) / len(values)
-
-    outside = mean(edge + 4, edge + 14)
-    return None if outside < 40 else mean(edge - 14, edge - 4) / outside
-
-
-def title_text(path):
-    return harness.title_heading_pixels(path)
-
-
 def score_digits(path):
     """The lit pixels of the score's digits in the top left corner."""
     w, h, rows = harness.read_png_pixels(path)
@@ -68,16 +50,16 @@ def main(xvfb):
 
     try:
         time.sleep(1.0)
-        check(title_text(game.screenshot("pad_title")) > 300, "the title shows its heading")
+        check(harness.title_heading_pixels(game.screenshot("pad_title")) > 300, "the title shows its heading")
         tap(0)  # A
         time.sleep(0.5)
-        check(title_text(game.screenshot("pad_playing")) == 0, "A on the title starts a game")
+        check(harness.title_heading_pixels(game.screenshot("pad_playing")) == 0, "A on the title starts a game")
         before = score_digits(game.screenshot("pad_before_fire"))
         send("a 1 -30000", "a 0 -30000", "b 0 1", hold=1.5)  # drive, turn and fire
         check(score_digits(game.screenshot("pad_fired")) != before, "A fires: the score changes")
         send("a 1 0", "a 0 0", "b 0 0")
         tap(7)  # Start
-        ratio = panel_ratio(game.screenshot("pad_menu"))
+        ratio = harness.panel_ratio(game.screenshot("pad_menu"))
         check(ratio is None or 0.3 < ratio < 0.7, "Start opens the menu (%s)" % ratio)
         for _ in range(3):  # fullscreen, resolution, display radar
             send("h 0 4")
@@ -86,7 +68,7 @@ def main(xvfb):
         send("a 0 0")
         tap(1)  # B
         time.sleep(0.4)
-        ratio = panel_ratio(game.screenshot("pad_resumed"))
+        ratio = harness.panel_ratio(game.screenshot("pad_resumed"))
         check(ratio is None or ratio > 0.8, "B closes the menu (%s)" % ratio)
         end = time.time() + 240
         while time.time() < end and entry_text(game.screenshot("pad_poll")) < 300:
@@ -97,7 +79,7 @@ def main(xvfb):
             tap(button)
         tap(0)  # A completes the name
         time.sleep(1.0)
-        check(title_text(game.screenshot("pad_after_entry")) > 300, "A completes the name")
+        check(harness.title_heading_pixels(game.screenshot("pad_after_entry")) > 300, "A completes the name")
         check(game.close() == 0, "the game closes cleanly")
         data = game.settings()
         flags = struct.unpack_from("<i", data, 28)[0]

@@ -11,30 +11,13 @@ from harness import Game, check
 SHOW_RADAR = 0x10000
 
 
-def panel_ratio(path):
-    """The half-transparent panel (54 of the 120 units across, 56 of 90 high, centred) halves
-    the scene behind it: compares patches just inside and just outside its right edge."""
-    w, h, rows = harness.read_png_pixels(path)
-    edge = int(w / 2 + 27 * w / 120)
-    top, bottom = int(h / 2 + 5 * h / 90), int(h / 2 + 25 * h / 90)
-
-    def mean(x0, x1):
-        values = [sum(rows[y][x]) / 3 for y in range(top, bottom) for x in range(x0, x1)]
-        return sum(values) / len(values)
-
-    inside, outside = mean(edge - 14, edge - 4), mean(edge + 4, edge + 14)
-    if outside < 40:
-        return None  # too dark behind the panel to tell
-    return inside / outside
-
-
 def panel_darkens(path):
-    ratio = panel_ratio(path)
+    ratio = harness.panel_ratio(path)
     return ratio is None or 0.3 < ratio < 0.7
 
 
 def panel_gone(path):
-    ratio = panel_ratio(path)
+    ratio = harness.panel_ratio(path)
     return ratio is None or ratio > 0.8
 
 
