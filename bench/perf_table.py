@@ -9,6 +9,10 @@ measured in the same run. Usage: perf_table.py BUILD_DIR   (scripts/perf-table.s
 - start-up of the real executable to its first drawn frame against a bare SDL window
   (a preloaded probe ends each program at its first buffer swap; under Xvfb)
 - frame time of the title and playing scenes against a clear-and-swap frame (bench_frame)
+- exec to the first lit picture on the screen, polled from outside, against Chromium B.S.U.
+  (Debian's chromium-bsu, a small GL arcade game), alternating the two in the same run
+
+perf_table.py BUILD_DIR race   prints only the last row (scripts/startup-race.sh).
 """
 
 import json
@@ -21,6 +25,8 @@ import tempfile
 import time
 
 BUILD = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build")
+ONLY = sys.argv[2] if len(sys.argv) > 2 else None
+PEER = "/usr/games/chromium-bsu"
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
 
 rows = []
@@ -117,10 +123,54 @@ def frame_figures():
                 "clear and swap: %.1f ms" % b["clear_swap_ms"])
 
 
+def race_figures():
+    """Median of five runs of each, alternating, after one warm-up run of each (the first run
+    of a program pays for cold caches, which neither player nor peer does twice)."""
+    import harness
+    probe = os.path.join(BUILD, "bench", "lit_probe")
+    game = os.path.join(BUILD, "hollowmere")
+    pack = os.path.join(BUILD, "hollowmere.data")
+    if not all(os.path.exists(p) for p in (probe, game, pack, PEER)):
+        print("start-up race: needs %s, %s and %s" % (probe, game, PEER), file=sys.stderr)
+        return
+    xvfb = harness.Xvfb()
+    work = tempfile.mkdtemp(prefix="hollowmere-race-")
+    try:
+        shutil.copy(pack, os.path.join(work, "hollowmere.data"))
+        # The peer keeps its configuration under HOME; both play silent.
+        env = dict(os.environ, DISPLAY=xvfb.display, HOME=work, SDL_AUDIODRIVER="dummy", ALSOFT_DRIVERS="null")
+
+        def once(command):
+            out = subprocess.run([probe, command], cwd=work, env=env, capture_output=True, text=True, timeout=60)
+            lines = out.stdout.strip().splitlines()
+            if out.returncode != 0 or not lines:
+                raise RuntimeError("%s: no lit picture: %s" % (command, out.stderr.strip()[-300:]))
+            return float(lines[-1])
+
+        once(game)
+        once(PEER)
+        times = {game: [], PEER: []}
+        for _ in range(5):
+            for command in (game, PEER):
+                times[command].append(once(command))
+        game_ms = statistics.median(times[game])
+        peer_ms = statistics.median(times[PEER])
+        print("start-up race (ms): hollowmere %s, chromium-bsu %s" %
+              (" ".join("%.0f" % t for t in times[game]), " ".join("%.0f" % t for t in times[PEER])),
+              file=sys.stderr)
+        row("exec to first lit picture", "%.0f ms (%.2f x)" % (game_ms, game_ms / peer_ms),
+            "chromium-bsu: %.0f ms" % peer_ms, "<= 1 x")
+    finally:
+        xvfb.stop()
+        shutil.rmtree(work, ignore_errors=True)
+
+
 def main():
-    benchmark_figures()
-    startup_figures()
-    frame_figures()
+    if ONLY != "race":
+        benchmark_figures()
+        startup_figures()
+        frame_figures()
+    race_figures()
     width = [max(len(r[i]) for r in rows + [("figure", "measured", "against", "target")]) for i in range(4)]
     line = "| %s | %s | %s | %s |"
     print(line % tuple(h.ljust(w) for h, w in zip(("figure", "measured", "against", "target"), width)))

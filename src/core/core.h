@@ -108,6 +108,8 @@ inline int &last_key = key_state[KEY_COUNT];
 void ui_init();
 void poll_events();
 void run_frame();
+// Draws and shows the first picture before the first frame runs (start-up).
+void show_first_frame();
 void frame_update();
 // The dispatch of one frame of dt milliseconds; frame_update measures dt and calls this.
 void advance_frame(game_record *game, int dt);

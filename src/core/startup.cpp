@@ -232,3 +232,11 @@ void run_frame() {
     last_key = 0;
     start_pressed = false;
 }
+
+// The window shows the title as soon as it exists: the first title frame's padding then
+// passes with the picture already on screen instead of in front of it. Nothing has run yet,
+// so the picture is the one the first frame would draw.
+void show_first_frame() {
+    draw_frame(game);
+    SDL_GL_SwapBuffers();
+}

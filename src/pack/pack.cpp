@@ -1,104 +1,119 @@
-// The resource pack: a streaming run-length decoder over the file (packets of at most 127
-// bytes, carried over from one read to the next), the record list built from it, lookup by
-// exact name, and the encoder that the tools use. A damaged size field cannot make the
-// loader allocate more than the stream actually delivers: data blocks grow as bytes arrive.
+// The resource pack: a run-length decoder over the whole file read into memory (packets of
+// at most 127 bytes, carried over from one record to the next), the record list built from
+// it, lookup by exact name, and the encoder that the tools use. The decoded length of the
+// stream is known before any record is read, so a damaged size field cannot make the loader
+// allocate more than the stream actually delivers, and every block is allocated once.
 
 #include "pack/pack.h"
 
 #include "core/core.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
-// The decoder's state: the byte source and the current packet's decoded bytes.
+// The decoder's state: the encoded bytes, and what is left of the current packet (a run of
+// one value, or literal bytes that follow in the stream).
 struct pack_reader {
-    FILE *file = nullptr;
-    uint8_t packet[127];
-    int count = 0;
-    int position = 0;
+    const uint8_t *bytes = nullptr;
+    size_t size = 0;
+    size_t at = 0;
+    size_t left = 0;
+    bool run = false;
+    uint8_t value = 0;
 };
 
-// Delivers up to n decoded bytes; fewer means that the stream ended.
+// Delivers up to n decoded bytes; fewer means that the stream ended. A run packet without its
+// value byte ends the stream, a literal packet cut short delivers the bytes that are there.
 size_t pack_read(pack_reader &r, uint8_t *dest, size_t n) {
     size_t delivered = 0;
     while (delivered < n) {
-        if (r.position < r.count) {
-            size_t take = std::min<size_t>(n - delivered, static_cast<size_t>(r.count - r.position));
-            memcpy(dest + delivered, r.packet + r.position, take);
-            r.position += static_cast<int>(take);
+        if (r.left > 0) {
+            size_t take = std::min(n - delivered, r.left);
+            if (r.run) {
+                memset(dest + delivered, r.value, take);
+            } else {
+                memcpy(dest + delivered, r.bytes + r.at, take);
+                r.at += take;
+            }
+            r.left -= take;
             delivered += take;
             continue;
         }
-        int control = fgetc(r.file);
-        if (control == EOF) break;
-        r.position = 0;
+        if (r.at >= r.size) break;
+        uint8_t control = r.bytes[r.at++];
         if (control & 0x80) {
-            int value = fgetc(r.file);
-            if (value == EOF) {
-                r.count = 0;
-                break;
-            }
-            r.count = control & 0x7f;
-            memset(r.packet, value, static_cast<size_t>(r.count));
+            if (r.at >= r.size) break;
+            r.run = true;
+            r.value = r.bytes[r.at++];
+            r.left = control & 0x7f;
         } else {
-            r.count = static_cast<int>(fread(r.packet, 1, static_cast<size_t>(control), r.file));
+            r.run = false;
+            r.left = std::min<size_t>(control, r.size - r.at);
         }
     }
     return delivered;
 }
 
-// Reads `size` data bytes, growing the block as they arrive; false when the stream ends early.
-bool read_record_data(pack_reader &r, uint32_t size, uint8_t **out) {
-    size_t capacity = std::min<size_t>(size, 1 << 16);
-    auto *data = static_cast<uint8_t *>(malloc(capacity ? capacity : 1));
-    size_t have = 0;
-    while (data && have < size) {
-        if (have == capacity) {
-            size_t next = std::min<size_t>(static_cast<size_t>(size), capacity * 2);
-            auto *grown = static_cast<uint8_t *>(realloc(data, next));
-            if (!grown) break;
-            data = grown;
-            capacity = next;
+// How many bytes the whole stream decodes to, by the same rules as pack_read.
+size_t decoded_size(const uint8_t *bytes, size_t size) {
+    size_t total = 0;
+    size_t at = 0;
+    while (at < size) {
+        uint8_t control = bytes[at++];
+        if (control & 0x80) {
+            if (at >= size) break;
+            ++at;
+            total += control & 0x7f;
+        } else {
+            size_t n = std::min<size_t>(control, size - at);
+            at += n;
+            total += n;
         }
-        size_t got = pack_read(r, data + have, capacity - have);
-        have += got;
-        if (got == 0) break;
     }
-    if (!data || have < size) {
-        free(data);
-        return false;
-    }
-    *out = data;
-    return true;
+    return total;
 }
 
 pack_entry *decode_stream(pack_reader &r, const char *source) {
     pack_entry *head = nullptr;
+    size_t remaining = decoded_size(r.bytes, r.size);
     for (;;) {
         uint8_t header[PACK_HEADER_SIZE];
         size_t got = pack_read(r, header, sizeof header);
+        remaining -= got;
         if (got == 0) break;
         if (got < sizeof header) {
             fprintf(stderr, "%s: last record cut short in its header, dropped\n", source);
             break;
         }
-        auto *entry = static_cast<pack_entry *>(malloc(sizeof(pack_entry)));
-        if (!entry) break;
-        memcpy(&entry->size, header, 4);
-        memcpy(entry->name, header + 4, sizeof entry->name);
-        entry->name[sizeof entry->name - 1] = 0;
-        entry->data = nullptr;
-        if (!read_record_data(r, entry->size, &entry->data)) {
-            fprintf(stderr, "%s: record %s cut short (%u bytes stated), dropped\n", source, entry->name,
-                    entry->size);
-            free(entry);
+        uint32_t size;
+        memcpy(&size, header, 4);
+        if (size > remaining) {
+            header[PACK_HEADER_SIZE - 1] = 0;
+            fprintf(stderr, "%s: record %s cut short (%u bytes stated), dropped\n", source,
+                    reinterpret_cast<const char *>(header + 4), size);
             break;
         }
+        auto *entry = static_cast<pack_entry *>(malloc(sizeof(pack_entry)));
+        auto *data = static_cast<uint8_t *>(malloc(size ? size : 1));
+        if (!entry || !data) {
+            free(entry);
+            free(data);
+            break;
+        }
+        entry->size = size;
+        memcpy(entry->name, header + 4, sizeof entry->name);
+        entry->name[sizeof entry->name - 1] = 0;
+        entry->data = data;
+        remaining -= pack_read(r, data, size);
         // Only records that are kept are reported loaded.
         printf("loaded %s : %d bytes\n", entry->name, static_cast<int>(entry->size));
         entry->next = head;
@@ -108,29 +123,62 @@ pack_entry *decode_stream(pack_reader &r, const char *source) {
     return head;
 }
 
+struct free_deleter {
+    void operator()(uint8_t *p) const { free(p); }
+};
+using byte_block = std::unique_ptr<uint8_t, free_deleter>;
+
+// The whole file in one block: a regular file in one read of its stated size, anything else
+// (a pipe, a file that grows while read) in reads of doubling size. A read error ends the
+// bytes where it happened, as a short file would.
+byte_block read_file(int fd, size_t *size) {
+    struct stat st;
+    size_t capacity =
+        fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? static_cast<size_t>(st.st_size) + 1 : 1 << 16;
+    byte_block block(static_cast<uint8_t *>(malloc(capacity)));
+    size_t have = 0;
+    while (block) {
+        if (have == capacity) {
+            auto *grown = static_cast<uint8_t *>(realloc(block.get(), capacity * 2));
+            if (!grown) break;
+            block.release();
+            block.reset(grown);
+            capacity *= 2;
+        }
+        ssize_t n = read(fd, block.get() + have, capacity - have);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        have += static_cast<size_t>(n);
+    }
+    *size = have;
+    return block;
+}
+
 } // namespace
 
 pack_entry *load_pack(const char *path, int *open_error) {
     if (open_error) *open_error = 0;
-    pack_reader r;
-    r.file = fopen(path, "rb");
-    if (!r.file) {
+    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
         if (open_error) *open_error = errno;
         return nullptr;
     }
-    pack_entry *head = decode_stream(r, path);
-    fclose(r.file);
-    return head;
+    size_t size = 0;
+    byte_block bytes = read_file(fd, &size);
+    close(fd);
+    if (!bytes) return nullptr;
+    pack_reader r;
+    r.bytes = bytes.get();
+    r.size = size;
+    return decode_stream(r, path);
 }
 
 pack_entry *decode_pack(std::span<const uint8_t> encoded) {
     if (encoded.empty()) return nullptr;
     pack_reader r;
-    r.file = fmemopen(const_cast<uint8_t *>(encoded.data()), encoded.size(), "rb");
-    if (!r.file) return nullptr;
-    pack_entry *head = decode_stream(r, "pack");
-    fclose(r.file);
-    return head;
+    r.bytes = encoded.data();
+    r.size = encoded.size();
+    return decode_stream(r, "pack");
 }
 
 const char *const game_resource_names[GAME_RESOURCE_COUNT] = {
