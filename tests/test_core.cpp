@@ -1,12 +1,17 @@
-// The frame update: how a frame's milliseconds become game ticks, when a score qualifies for
-// the table, and where the escape key goes in each state.
+// The frame update: how a frame's milliseconds become game ticks, the title frame's padding
+// and its random draw, the tick that ends the game, when a score qualifies for the table, and
+// where the escape key goes in each state.
 
 #include "audio/audio.h"
 #include "core/core.h"
 #include "render/render.h"
 #include "support/test_support.h"
 
-#include <SDL/SDL_keysym.h>
+#include "world/world.h"
+
+#include <SDL/SDL.h>
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <vector>
@@ -51,6 +56,38 @@ TEST_F(FrameUpdate, LongFramesAreCutIntoTicksOfAtMostATenth) {
     EXPECT_FLOAT_EQ(g->tick_seconds, 0.1f);
     EXPECT_EQ(play_frame(301), 4);
     EXPECT_FLOAT_EQ(g->tick_seconds, 0.001f);
+}
+
+TEST_F(FrameUpdate, TitleFramesLastATenthAndDrawOneRandomNumber) {
+    for (int dt : {0, 40, 100, 250}) {
+        SCOPED_TRACE(dt);
+        g->flags = FLAG_GAME_OVER;
+        srand(5);
+        auto start = std::chrono::steady_clock::now();
+        advance_frame(g, dt);
+        double ms =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        int next = rand();
+        srand(5);
+        rand();
+        EXPECT_EQ(next, rand()) << "exactly one draw";
+        EXPECT_GE(ms, std::max(0, 100 - dt) - 1);
+        if (dt >= 100) EXPECT_LT(ms, 50) << "no padding for a frame that took its tenth";
+    }
+}
+
+TEST_F(FrameUpdate, TheGameEndsInTheTickAfterTheLastBarrelLeaves) {
+    for (barrel *b = g->barrels; b; b = b->next)
+        b->state = BARREL_GONE;
+    g->barrels->state = BARREL_LIFTING;
+    g->barrels->lift = 29.9f;
+    g->barrels_left = 1;
+    play_frame(100);
+    EXPECT_EQ(g->barrels_left, 0);
+    EXPECT_FALSE(g->flags & FLAG_GAME_OVER);
+    g->flags = FLAG_PLAYING;
+    advance_frame(g, 100);
+    EXPECT_TRUE(g->flags & FLAG_GAME_OVER);
 }
 
 TEST_F(FrameUpdate, OnlyAScoreAboveTheLowestEntryQualifies) {
@@ -160,6 +197,17 @@ TEST(KeyEvents, SymbolsBeyondTheTableAreIgnored) {
     key_event(SDLK_a, false);
     EXPECT_EQ(key_state[SDLK_a], 0);
     last_key = 0;
+}
+
+TEST(Helpers, TheFrameTimerStartsAtZeroThenCountsMilliseconds) {
+    ASSERT_EQ(SDL_Init(SDL_INIT_TIMER), 0);
+    SDL_Delay(5); // a tick count of 0 means "not started", as at the very start of SDL's clock
+    EXPECT_EQ(elapsed_ms(), 0.0) << "the first call";
+    SDL_Delay(30);
+    double ms = elapsed_ms();
+    EXPECT_GE(ms, 29);
+    EXPECT_LT(elapsed_ms(), ms) << "measured from the previous call";
+    SDL_Quit();
 }
 
 TEST(Helpers, RandomUnitStaysWithinZeroAndOne) {

@@ -1,6 +1,6 @@
-// Enemy behaviour: the drive factor, the thief's turn-then-grab (the carrying off is proved by
-// whole games in test_driver), thieves turning hunter, hunters holding fire outside the arena,
-// and backing off from a blocking tank.
+// Enemy behaviour: the drive factor, the thief's turn-then-grab, hoist and hand-off to the
+// lift beam, thieves turning hunter, the hunter's reload, holding distance and holding fire
+// outside the arena, a new enemy's first roaming point, and backing off from a blocking tank.
 
 #include "combat/combat.h"
 #include "core/core.h"
@@ -68,17 +68,72 @@ TEST_F(Enemies, ThievesTurnHuntersWhenNoGroundBarrelIsLeft) {
     EXPECT_EQ(e->behaviour, hunt_player);
 }
 
-TEST_F(Enemies, HunterOutsideTheArenaNeverFires) {
-    e->x = 70;
-    e->heading = 180;
-    e->reload = 0;
-    for (int i = 0; i < 5; ++i)
+TEST_F(Enemies, ThiefHoistsOnItsNoseThenHandsTheBarrelToTheBeam) {
+    barrel *b = only_barrel(2.4f, 0);
+    e->carried = b;
+    b->state = BARREL_CARRIED;
+    e->lift_timer = 1.5f / e->level; // three seconds of hoist at level 0.5
+    e->bob = 0.1f;
+    e->goal_x = 62.41f;
+    e->goal_y = 0;
+    steal_barrels(e, g);
+    EXPECT_NEAR(b->lift, 0.6f * 0.1f / 3, 1e-5) << "a thirtieth of the way up after 0.1 s";
+    EXPECT_NEAR(b->x, 2.4f, 1e-5);
+    EXPECT_EQ(e->speed, 0.0f) << "no steering while hoisting";
+    e->lift_timer = 0;
+    e->x = 59.5f; // the nose at 61.9 plus this tick's motion reaches the beam at 62
+    steal_barrels(e, g);
+    EXPECT_EQ(b->state, BARREL_LIFTING);
+    EXPECT_EQ(b->timer, 1.0f);
+    EXPECT_EQ(e->carried, nullptr);
+    EXPECT_NEAR(b->lift, 0.6f, 1e-6);
+}
+
+TEST_F(Enemies, HunterHoldsItsDistanceReloadsAndHoldsFireOutsideTheArena) {
+    struct step {
+        float x, reload;
+        bool fires;
+        float speed_after; // a grunt at level 0.5 lined up on the player at the origin
+    } steps[] = {
+        {70, 0, false, 7.5f}, // outside the arena: drives in without firing
+        {30, 0.05f, false, 7.5f},
+        {30, 0, true, 7.5f},
+        {9.9f, 0, true, 0}, // inside the holding distance it keeps the speed it had (0)
+    };
+    for (const step &s : steps) {
+        SCOPED_TRACE(s.x);
+        free_projectiles(e->missiles);
+        e->missiles = nullptr;
+        e->x = s.x;
+        e->heading = 180;
+        e->speed = 0;
+        e->reload = s.reload;
         hunt_player(e, g);
-    EXPECT_EQ(e->missiles, nullptr);
-    e->x = 30; // inside, lined up on the player: fires at once
-    hunt_player(e, g);
-    ASSERT_NE(e->missiles, nullptr);
-    EXPECT_TRUE(e->missiles->flags & MISSILE_ENEMY);
+        EXPECT_EQ(e->missiles != nullptr, s.fires);
+        EXPECT_NEAR(e->speed, s.speed_after, 1e-4);
+        if (s.fires) {
+            EXPECT_TRUE(e->missiles->flags & MISSILE_ENEMY);
+            EXPECT_FLOAT_EQ(e->reload, 6.0f) << "three seconds at level 0.5";
+        }
+    }
+}
+
+TEST(NewEnemies, FirstRoamingPointLiesAQuarterToThreeQuartersOfTheArenaOut) {
+    float nearest = 1e9f, farthest = 0;
+    for (unsigned seed = 1; seed <= 40; ++seed) {
+        game_record *g = start_headless_game({.seed = seed});
+        for (enemy_tank *t = g->enemies; t; t = t->next) {
+            float d = static_cast<float>(length2d(t->goal_x, t->goal_y));
+            nearest = std::min(nearest, d);
+            farthest = std::max(farthest, d);
+            EXPECT_NEAR(length2d(t->x, t->y), RIM_RADIUS, 1e-3) << "enters from the rim";
+        }
+        free_headless_game(g);
+    }
+    EXPECT_GE(nearest, 15.0f);
+    EXPECT_LT(nearest, 18.0f);
+    EXPECT_LE(farthest, 45.0f);
+    EXPECT_GT(farthest, 42.0f);
 }
 
 TEST_F(Enemies, SteeringTankBacksOffFromABlockingTank) {

@@ -85,6 +85,28 @@ TEST_F(Missiles, PlainShotDiesAtTheArenaEdgeAndReboundingOneTurnsBack) {
     EXPECT_LT(list->y, 60.0f);
     EXPECT_LT(list->vy, 0.0f);
     free_projectiles(list);
+
+    // Obliquely: reflected about the radius where it crossed, then moved back along the new
+    // heading by its overshoot of 1.68 (which leaves it just outside until its next step).
+    list = missile(40, 40, MISSILE_REBOUNDING, 70);
+    list = update_projectiles(g, list);
+    ASSERT_NE(list, nullptr);
+    EXPECT_NEAR(list->x, 45.9669f, 1e-3);
+    EXPECT_NEAR(list->y, 40.5821f, 1e-3);
+    EXPECT_NEAR(list->heading, 260.7998f, 1e-3);
+    EXPECT_NEAR(list->vx, -11.1919f, 1e-3);
+    EXPECT_NEAR(list->vy, -69.0995f, 1e-3);
+    free_projectiles(list);
+}
+
+TEST_F(Missiles, AMissileStrikesFromTheTickItsArmingTimeRunsOut) {
+    for (auto [arm, hits] : {std::pair{0.1f, true}, std::pair{0.1001f, false}}) {
+        stage_enemy(0, 0);
+        projectile *p = update_projectiles(g, missile(0, 0, 0, 0, arm));
+        EXPECT_EQ(g->enemies->active == 0, hits) << arm;
+        EXPECT_EQ(p == nullptr, hits) << arm;
+        free_projectiles(p);
+    }
 }
 
 TEST_F(Missiles, HomingTurnsOnlyTowardsTanksInsideTheTenDegreeCone) {

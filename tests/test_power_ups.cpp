@@ -1,9 +1,11 @@
-// Power-ups: the life shortening with game time, pick-up reach and message for the player,
-// effects that add up and are lost on respawn, and the enemy's pick-up turning it hunter.
+// Power-ups: the chance of one appearing and where, the life shortening with game time,
+// pick-up reach and message for the player, effects that add up and are lost on respawn, and
+// the enemy's pick-up turning it hunter.
 
 #include "combat/combat.h"
 #include "core/core.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <gtest/gtest.h>
 
@@ -30,6 +32,28 @@ struct PowerUps : ::testing::Test {
 };
 
 } // namespace
+
+TEST_F(PowerUps, OneAppearsInAboutOneTickInFiftyTenToFiftyFiveUnitsOutOfEveryKind) {
+    int appeared = 0, kinds = 0;
+    float nearest = 1e9f, farthest = 0;
+    driver_options o;
+    o.tick = 0.1f;
+    for (int i = 0; i < 5000; ++i) {
+        headless_tick(g, o);
+        if (!g->power_up) continue;
+        ++appeared;
+        kinds |= 1 << g->power_up->kind;
+        float d = static_cast<float>(length2d(g->power_up->x, g->power_up->y));
+        nearest = std::min(nearest, d);
+        farthest = std::max(farthest, d);
+        free(g->power_up);
+        g->power_up = nullptr;
+    }
+    EXPECT_TRUE(appeared > 70 && appeared < 130) << appeared << " in 5000 ticks (0.02 each)";
+    EXPECT_EQ(kinds, 0x3f);
+    EXPECT_TRUE(nearest >= 10 && nearest < 13) << nearest;
+    EXPECT_TRUE(farthest <= 55 && farthest > 52) << farthest;
+}
 
 TEST_F(PowerUps, LifeIsTenSecondsAtTheStartAndFiveAfterTenMinutes) {
     struct power_up *pu = make_power_up(g);

@@ -7,7 +7,9 @@
 
 #include "support/test_support.h"
 
+#include <algorithm>
 #include <cmath>
+#include <string>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <tuple>
@@ -80,6 +82,38 @@ TEST_F(Smoke, TwoSpacingsAreTwoFullSlotsAndAStandingProjectileNone) {
             }
             ASSERT_EQ(rand(), after) << length << " " << seed;
             ASSERT_EQ(laid, puffs);
+        }
+    }
+}
+
+TEST_F(Smoke, EachKindOfPuffSpansItsRanges) {
+    struct range {
+        const char *field;
+        float smoke_puff::*member;
+        float missile_lo, missile_hi, debris_lo, debris_hi;
+    } ranges[] = {
+        {"x", &smoke_puff::x, -0.4f, 0, -0.4f, 0}, // behind the step's start, up to a step back
+        {"z", &smoke_puff::z, 1.5f, 1.5f, 3, 4},
+        {"vx", &smoke_puff::vx, 0, 2.25f, 0, 2.25f},
+        {"vz", &smoke_puff::vz, 0, 3.75f, 7.5f, 12.75f},
+        {"size", &smoke_puff::size, 0.5f, 0.8f, 1, 2},
+        {"brightness", &smoke_puff::brightness, 0.1f, 0.4f, 0.1f, 0.4f},
+        {"life", &smoke_puff::life, 0.6f, 0.8f, 0.8f, 1.4f},
+        {"opacity", &smoke_puff::opacity, 0.1125f, 0.225f, 0.45f, 0.9f}, // at a spacing of 1.5
+    };
+    for (int flags : {int(MISSILE), 0}) {
+        lay_steps(3000, 0.4f, flags);
+        for (const range &r : ranges) {
+            SCOPED_TRACE(std::string(r.field) + (flags ? " of missile smoke" : " of debris smoke"));
+            float lo = flags ? r.missile_lo : r.debris_lo, hi = flags ? r.missile_hi : r.debris_hi;
+            float seen_lo = 1e9f, seen_hi = -1e9f;
+            for (const smoke_puff *p = g->smoke; p; p = p->next) {
+                seen_lo = std::min(seen_lo, p->*r.member);
+                seen_hi = std::max(seen_hi, p->*r.member);
+            }
+            float slack = (hi - lo) * 0.05f + 1e-5f;
+            EXPECT_TRUE(seen_lo >= lo - 1e-5f && seen_lo <= lo + slack) << seen_lo;
+            EXPECT_TRUE(seen_hi <= hi + 1e-5f && seen_hi >= hi - slack) << seen_hi;
         }
     }
 }

@@ -1,5 +1,6 @@
-// Terrain: the field built from a seed, its heights and normals, and the ground-height lookup
-// at vertices, edges, outside the field and before the field exists. No GL needed.
+// Terrain: the noise and its octaves, the field built from a seed (heights, grid, texture
+// coordinates, normals, winding, draw count), and the ground-height lookup at vertices,
+// edges, outside the field and before the field exists. No GL needed.
 
 #include "core/core.h"
 #include "render/render.h"
@@ -7,6 +8,7 @@
 
 #include "support/test_support.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -43,35 +45,69 @@ TEST(Terrain, SameSeedGivesIdenticalFieldAfterTheStatedDraws) {
     for (int k = 0; k < 1791 + 3 * VERTS; ++k)
         rand();
     EXPECT_EQ(rand(), after_a);
-    int faces = 0;
-    for (face *f = a->faces; f; f = f->next, ++faces)
-        for (int v : f->vertex_index)
-            ASSERT_TRUE(v >= 0 && v < VERTS);
-    EXPECT_EQ(faces, 2 * CELLS * CELLS);
 }
 
-TEST(Terrain, HeightsAreNeverNegativeAndFlatAreasHaveUprightNormals) {
-    // Flat interior vertices (level both ways) are rare; a few seeds have one.
-    int checked = 0, floors = 0;
-    for (unsigned seed = 30; seed < 60 && checked < 2; ++seed) {
-        field_ptr f = field_from_seed(seed);
-        for (int k = 0; k < VERTS; ++k) {
-            ASSERT_GE(f->vertices[3 * k + 1], 0.0f);
-            floors += f->vertices[3 * k + 1] == 0.0f;
-        }
-        for (int j = 1; j < CELLS; ++j) {
-            for (int i = 1; i < CELLS; ++i) {
-                if (vertex_height(f.get(), i - 1, j) != vertex_height(f.get(), i + 1, j) ||
-                    vertex_height(f.get(), i, j - 1) != vertex_height(f.get(), i, j + 1))
-                    continue;
-                const float *n = &f->normals[3 * (j * (CELLS + 1) + i)];
-                EXPECT_TRUE(std::fabs(n[0]) < 1e-5 && std::fabs(n[1] + 1) < 1e-5 && std::fabs(n[2]) < 1e-5);
-                ++checked;
-            }
+TEST(Terrain, NoiseVanishesOnTheLatticeAndOctavesScaleByBetaAndFadeByAlpha) {
+    field_ptr f = field_from_seed(17); // the tables of seed 17
+    for (auto [x, y] : {std::pair{0.0, 0.0}, {3.0, 7.0}, {-12.0, 250.0}})
+        EXPECT_EQ(noise2d(x, y), 0.0) << x << "," << y;
+    struct {
+        double x, y, alpha, beta;
+        int octaves;
+    } cases[] = {{0.3, 0.7, 1.05, 1.5, 5}, {12.25, 3.5, 2.0, 2.0, 3}, {1.1, 1.9, 1.05, 1.5, 1}};
+    for (const auto &c : cases) {
+        double sum = 0, x = c.x, y = c.y, weight = 1;
+        for (int k = 0; k < c.octaves; ++k, x *= c.beta, y *= c.beta, weight /= c.alpha)
+            sum += noise2d(x, y) * weight;
+        EXPECT_NEAR(fractal_noise2d(c.x, c.y, c.alpha, c.beta, c.octaves), sum, 1e-12);
+        EXPECT_LE(std::fabs(noise2d(c.x, c.y)), 1.0);
+    }
+}
+
+// Vertex (i, j) lies at u = i/25, v = j/25: height (noise(25u, 25v) + 0.5)^2, floored at 0,
+// position (u - 0.5, v - 0.5) x 360 and texture coordinate (u - 0.5, v - 0.5) x 36.
+TEST(Terrain, VerticesFollowTheFractalNoiseAndTheGrid) {
+    field_ptr f = field_from_seed(17);
+    int floors = 0;
+    for (int j = 0; j <= CELLS; ++j) {
+        for (int i = 0; i <= CELLS; ++i) {
+            const float *p = &f->vertices[3 * (j * (CELLS + 1) + i)];
+            const float *t = &f->texcoords[2 * (j * (CELLS + 1) + i)];
+            float u = i / 25.0f, v = j / 25.0f;
+            double h = std::max(0.0, fractal_noise2d(25.0 * u, 25.0 * v, 1.05, 1.5, 5) + 0.5);
+            ASSERT_NEAR(p[1], h * h, 1e-5) << i << "," << j;
+            floors += p[1] == 0;
+            ASSERT_NEAR(p[0], (u - 0.5f) * 360, 1e-4);
+            ASSERT_NEAR(p[2], (v - 0.5f) * 360, 1e-4);
+            ASSERT_NEAR(t[0], (u - 0.5f) * 36, 1e-5);
+            ASSERT_NEAR(t[1], (v - 0.5f) * 36, 1e-5);
         }
     }
-    EXPECT_GT(checked, 0);
-    EXPECT_GT(floors, 0);
+    EXPECT_GT(floors, 0) << "seed 17 has hollows cut off at 0";
+}
+
+// Interior normals come from the slopes to the four neighbours, exaggerated twentyfold; every
+// triangle turns the same way (seen from above, y up), two to a cell.
+TEST(Terrain, SlopedNormalsAndConsistentWinding) {
+    field_ptr f = field_from_seed(17);
+    auto at = [&](int i, int j) { return &f->vertices[3 * (j * (CELLS + 1) + i)]; };
+    for (auto [i, j] : {std::pair{1, 1}, {12, 7}, {24, 24}}) {
+        const float *L = at(i - 1, j), *R = at(i + 1, j), *D = at(i, j - 1), *U = at(i, j + 1);
+        double a = 20 * std::atan2(L[1] - R[1], L[0] - R[0]), b = 20 * std::atan2(D[1] - U[1], D[2] - U[2]);
+        const float *n = &f->normals[3 * (j * (CELLS + 1) + i)];
+        EXPECT_NEAR(n[0], -std::cos(b) * std::sin(a), 1e-5);
+        EXPECT_NEAR(n[1], -std::cos(b) * std::cos(a), 1e-5);
+        EXPECT_NEAR(n[2], -std::sin(b), 1e-5);
+    }
+    int faces = 0;
+    for (const face *t = f->faces; t; t = t->next, ++faces) {
+        const float *p0 = f->vertices.data() + 3 * t->vertex_index[0];
+        const float *p1 = f->vertices.data() + 3 * t->vertex_index[1];
+        const float *p2 = f->vertices.data() + 3 * t->vertex_index[2];
+        double up = (p1[2] - p0[2]) * (p2[0] - p0[0]) - (p1[0] - p0[0]) * (p2[2] - p0[2]);
+        ASSERT_GT(up, 0) << "face " << faces;
+    }
+    EXPECT_EQ(faces, 2 * CELLS * CELLS);
 }
 
 TEST(Terrain, HeightAtVerticesCornersOutsideAndBeforeTheField) {
