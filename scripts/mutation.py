@@ -7,7 +7,8 @@ each applied to a scratch copy of the tree, rebuilt incrementally and run agains
 A mutant is killed when a test fails (or times out), survives when every test passes, and is
 counted apart when it does not build. Environment: MUTATION_DIR (scratch tree, default a new
 directory under /tmp), MUTATION_TIMEOUT (seconds for one test run, default 120), MUTATION_JOBS
-(ctest -j, default 2)."""
+(ctest -j, default 2), MUTATION_ONLY (a file of `file:line  before -> after` lines, as the
+survivors are printed: those mutants instead of a sample, to check that new tests kill them)."""
 
 import os
 import random
@@ -130,6 +131,15 @@ def main():
     population = [(f, s) for f in sources for s in sites_of(os.path.join(scratch, f))]
     rng = random.Random(seed)
     sample = rng.sample(population, min(count, len(population)))
+    if os.environ.get("MUTATION_ONLY"):
+        wanted = set()
+        with open(os.environ["MUTATION_ONLY"]) as fh:
+            for line in fh:
+                m = re.match(r"^(?:\[\d+/\d+\] )?(\S+):(\d+)  (.*) -> (.*?)(?:  (?:SURVIVED|killed|did not build))?$",
+                             line.rstrip("\n"))
+                if m:
+                    wanted.add((m.group(1), int(m.group(2)), m.group(3), m.group(4)))
+        sample = [(f, s) for f, s in population if (f, s[0], s[2], s[3]) in wanted]
     print("%d sites in %d files; %d mutants, seed %d" % (len(population), len(sources), len(sample), seed), flush=True)
 
     killed, survived, unbuilt = 0, [], 0

@@ -208,6 +208,7 @@ struct driver_stats {
     bool game_over;
     float game_time;
     long ticks;
+    bool enemies_placed_well; // every enemy was on the rim or in play after every tick
 };
 
 // Sets up a record, the two tank types and a new game in the playing state, and makes it the

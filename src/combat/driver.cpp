@@ -83,6 +83,15 @@ template <typename T> int count_list(const T *p) {
     return n;
 }
 
+// Every enemy is either still on the entry circle (out of play) or in play.
+bool enemies_placed_well(const game_record *g) {
+    for (const enemy_tank *t = g->enemies; t; t = t->next) {
+        if (t->active > 0) continue;
+        if (std::fabs(length2d(t->x, t->y) - RIM_RADIUS) > 1e-3) return false;
+    }
+    return true;
+}
+
 } // namespace
 
 game_record *start_headless_game(const driver_options &options) {
@@ -162,6 +171,7 @@ void free_headless_game(game_record *g) {
 driver_stats run_headless_game(const driver_options &options) {
     game_record *g = start_headless_game(options);
     driver_stats st{};
+    st.enemies_placed_well = true;
     long ticks = options.tick > 0 ? std::lround(options.seconds / options.tick) : 0;
     for (long i = 0; i < ticks; ++i) {
         drive_pilot(g, options);
@@ -177,6 +187,7 @@ driver_stats run_headless_game(const driver_options &options) {
         if (puffs > st.peak_puffs) st.peak_puffs = puffs;
         int explosions = count_list(g->explosions);
         if (explosions > st.peak_explosions) st.peak_explosions = explosions;
+        if (!enemies_placed_well(g)) st.enemies_placed_well = false;
         if ((g->flags & FLAG_GAME_OVER) && options.stop_at_game_over) break;
     }
     st.score = g->score;
