@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -646,7 +647,7 @@ converted_file convert_mesh_file(const std::string &name, const std::vector<uint
     };
     struct pending_face {
         std::vector<corner> corners;
-        vec3 normal;
+        int line;
     };
     std::vector<pending_face> pending;
     std::vector<std::pair<int, std::string>> body_lines; // face index (-1: text) in order
@@ -696,30 +697,23 @@ converted_file convert_mesh_file(const std::string &name, const std::vector<uint
                     long value = strtol(part[j].c_str(), &end, 10);
                     if (*end != 0 || value == 0)
                         return fail("face corner \"" + w[i] + "\" is not made of indices");
+                    // Negative indices count back from the statements so far; positive ones
+                    // may point ahead, since the game counts the whole file first.
                     if (value < 0) {
                         negative = true;
                         value += counts[j] + 1;
+                        if (value < 1)
+                            return fail(std::string("face ") + kinds[j] + " index " + part[j] +
+                                        " reaches before the first of the " + std::to_string(counts[j]) +
+                                        " so far");
                     }
-                    if (value < 1 || value > counts[j])
-                        return fail(std::string("face ") + kinds[j] + " index " + part[j] +
-                                    " refers to none of the " + std::to_string(counts[j]) + " so far");
-                    idx[j] = static_cast<int>(value);
+                    idx[j] = static_cast<int>(std::min<long>(value, INT_MAX));
                 }
                 f.corners.push_back({idx[0], idx[1], idx[2]});
             }
             if (f.corners.size() < 3)
                 return fail("face with " + std::to_string(f.corners.size()) + " corners (at least 3 needed)");
-            // Newell's normal: counter-clockwise corners seen from outside give an outward normal.
-            vec3 s{0, 0, 0};
-            for (size_t i = 0; i < f.corners.size(); ++i) {
-                const vec3 &p = points[f.corners[i].v - 1];
-                const vec3 &q = points[f.corners[(i + 1) % f.corners.size()].v - 1];
-                s.x += (p.y - q.y) * (p.z + q.z);
-                s.y += (p.z - q.z) * (p.x + q.x);
-                s.z += (p.x - q.x) * (p.y + q.y);
-            }
-            float len = std::sqrt(s.x * s.x + s.y * s.y + s.z * s.z);
-            f.normal = len > 0 ? vec3{s.x / len, s.y / len, s.z / len} : vec3{0, 1, 0};
+            f.line = number;
             body_lines.push_back({static_cast<int>(pending.size()), {}});
             pending.push_back(std::move(f));
             ++faces;
@@ -732,12 +726,31 @@ converted_file convert_mesh_file(const std::string &name, const std::vector<uint
     }
     if (counts[0] == 0) return refused("no vertices");
     if (faces == 0) return refused("no faces");
+    const int file_counts[3] = {counts[0], counts[1], counts[2]};
     for (const auto &[face_index, line] : body_lines) {
         if (face_index < 0) {
             body += line + "\n";
             continue;
         }
         pending_face &f = pending[static_cast<size_t>(face_index)];
+        static const char *const kinds[3] = {"vertex", "texture", "normal"};
+        for (const corner &c : f.corners)
+            for (int j = 0; j < 3; ++j)
+                if (int value = j == 0 ? c.v : j == 1 ? c.t : c.n; value > file_counts[j])
+                    return refused("line " + std::to_string(f.line) + ": face " + kinds[j] + " index " +
+                                   std::to_string(value) + " out of range (1.." +
+                                   std::to_string(file_counts[j]) + ")");
+        // Newell's normal: counter-clockwise corners seen from outside give an outward normal.
+        vec3 s{0, 0, 0};
+        for (size_t i = 0; i < f.corners.size(); ++i) {
+            const vec3 &p = points[f.corners[i].v - 1];
+            const vec3 &q = points[f.corners[(i + 1) % f.corners.size()].v - 1];
+            s.x += (p.y - q.y) * (p.z + q.z);
+            s.y += (p.z - q.z) * (p.x + q.x);
+            s.z += (p.x - q.x) * (p.y + q.y);
+        }
+        float len = std::sqrt(s.x * s.x + s.y * s.y + s.z * s.z);
+        vec3 normal = len > 0 ? vec3{s.x / len, s.y / len, s.z / len} : vec3{0, 1, 0};
         body += "f";
         for (corner &c : f.corners) {
             if (c.t == 0) {
@@ -746,8 +759,7 @@ converted_file convert_mesh_file(const std::string &name, const std::vector<uint
                 ++filled_t;
             }
             if (c.n == 0) {
-                std::string text =
-                    "vn " + fixed(f.normal.x) + " " + fixed(f.normal.y) + " " + fixed(f.normal.z);
+                std::string text = "vn " + fixed(normal.x) + " " + fixed(normal.y) + " " + fixed(normal.z);
                 auto [it, fresh] = added_normals.emplace(text, counts[2] + 1);
                 if (fresh) {
                     ++counts[2];
