@@ -27,6 +27,8 @@ namespace {
 constexpr int max_side = 8192;
 // Sounds longer than this would not fit the mixer's buffer once it is made stereo.
 constexpr double max_seconds = 600.0;
+// And no more samples than this are read (ten minutes of 48 kHz stereo, twice over).
+constexpr double max_samples = 600.0 * 48000 * 4;
 
 uint32_t le32(const uint8_t *p) {
     return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
@@ -133,7 +135,7 @@ struct mask_field {
     }
     uint8_t of(uint32_t px, uint8_t absent) const {
         if (!mask) return absent;
-        return static_cast<uint8_t>(((px & mask) >> shift) * 255u / max);
+        return static_cast<uint8_t>(static_cast<uint64_t>((px & mask) >> shift) * 255u / max);
     }
 };
 
@@ -334,7 +336,7 @@ sf_count_t mem_seek(sf_count_t offset, int whence, void *user) {
 sf_count_t mem_read(void *ptr, sf_count_t count, void *user) {
     auto *m = static_cast<memory_file *>(user);
     sf_count_t n = std::clamp<sf_count_t>(static_cast<sf_count_t>(m->bytes->size()) - m->at, 0, count);
-    memcpy(ptr, m->bytes->data() + m->at, static_cast<size_t>(n));
+    if (n > 0) memcpy(ptr, m->bytes->data() + m->at, static_cast<size_t>(n));
     m->at += n;
     return n;
 }
@@ -400,10 +402,12 @@ bool read_with_sndfile(const std::vector<uint8_t> &bytes, std::vector<float> *sa
     }
     *what = std::string(container_label(info.format)) + " " + std::to_string(info.samplerate) + " Hz " +
             channel_label(info.channels) + " " + sample_label(info.format);
-    bool ok = info.channels > 0 && info.samplerate > 0 &&
-              static_cast<double>(info.frames) / info.samplerate <= max_seconds;
+    bool ok = info.channels > 0 && info.samplerate > 0 && info.frames >= 0 &&
+              static_cast<double>(info.frames) / info.samplerate <= max_seconds &&
+              static_cast<double>(info.frames) * info.channels <= max_samples;
     if (!ok) {
-        *why = *what + ": longer than " + std::to_string(static_cast<int>(max_seconds)) + " s or no channels";
+        *why = *what + ": longer than " + std::to_string(static_cast<int>(max_seconds)) +
+               " s, too many samples or no channels";
     } else {
         samples->resize(static_cast<size_t>(info.frames) * info.channels);
         sf_count_t got = sf_readf_float(f, samples->data(), info.frames);
