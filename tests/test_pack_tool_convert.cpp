@@ -3,6 +3,7 @@
 // sample format and rate to 16-bit mono at the pack's rate, OBJ index forms, MTL, and the one
 // line with which each kind of unusable file is refused.
 
+#include "pack/pack.h"
 #include "render/render.h"
 #include "support/test_support.h"
 #include "tools/pack_convert.h"
@@ -15,6 +16,8 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <map>
+#include <regex>
 
 namespace {
 
@@ -281,6 +284,28 @@ TEST(PackConvert, PngOfEveryKindMapsToColourOrLuminanceAndAlphaByTextureName) {
         std::vector<uint8_t> bgr(c.data.begin() + 54, c.data.end());
         for (size_t i = 0; i < 12; ++i)
             EXPECT_NEAR(bgr[i], t.bgr[i], 1) << "byte " << i;
+    }
+}
+
+TEST(PackConvert, TheChannelTableMatchesEveryLoadTextureCallOfTheGame) {
+    // A call site that changes its channel count would leave build writing the wrong layout.
+    std::map<std::string, int> read_as;
+    const std::regex call(R"re(load_texture\([^,]+,\s*"(texture_\w+)",\s*(\d))re");
+    for (const auto &entry : std::filesystem::recursive_directory_iterator(HOLLOWMERE_SOURCE_DIR "/src")) {
+        if (!entry.is_regular_file()) continue;
+        std::vector<uint8_t> bytes = read_file(entry.path().string());
+        std::string text(bytes.begin(), bytes.end());
+        for (std::sregex_iterator it(text.begin(), text.end(), call), end; it != end; ++it) {
+            int channels = std::stoi((*it)[2]);
+            int &known = read_as[(*it)[1]];
+            known = known == 0 ? channels : std::max(known, channels); // 1 and 2: the layout of 2 serves both
+        }
+    }
+    ASSERT_GE(read_as.size(), 10u);
+    for (const char *name : game_resource_names) {
+        if (kind_of(name) == resource_kind::texture) {
+            EXPECT_EQ(texture_channels(name), read_as.count(name) ? read_as[name] : 3) << name;
+        }
     }
 }
 
