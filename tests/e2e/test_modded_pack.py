@@ -132,6 +132,9 @@ def main(xvfb):
     pack = harness.game_pack_path()
     if pack is None:
         harness.fail("the build tree has no generated hollowmere.data")
+    for program in ("convert", "compare", "sox", "assimp"):
+        if not shutil.which(program):
+            harness.fail(program + " is missing: scripts/install-deps.sh installs it")
     work = tempfile.mkdtemp(prefix="hollowmere-modded-")
     try:
         extracted, modded = os.path.join(work, "extracted"), os.path.join(work, "modded")
