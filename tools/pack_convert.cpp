@@ -426,14 +426,14 @@ bool read_with_sdl(const std::vector<uint8_t> &bytes, std::vector<float> *sample
     if (bytes.empty() || bytes.size() > 0x7fffffff) return false;
     std::vector<uint8_t> copy = bytes;
     SDL_RWops *rw = SDL_RWFromMem(copy.data(), static_cast<int>(copy.size()));
-    SDL_AudioSpec spec;
+    SDL_AudioSpec wav_format;
     Uint8 *buffer = nullptr;
     Uint32 length = 0;
-    if (!rw || !SDL_LoadWAV_RW(rw, 1, &spec, &buffer, &length)) return false;
+    if (!rw || !SDL_LoadWAV_RW(rw, 1, &wav_format, &buffer, &length)) return false;
     SDL_AudioCVT cvt;
-    bool ok = spec.channels > 0 && spec.freq > 0 &&
-              SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_S16SYS, spec.channels,
-                                spec.freq) >= 0;
+    bool ok = wav_format.channels > 0 && wav_format.freq > 0 &&
+              SDL_BuildAudioCVT(&cvt, wav_format.format, wav_format.channels, wav_format.freq, AUDIO_S16SYS,
+                                wav_format.channels, wav_format.freq) >= 0;
     if (ok) {
         std::vector<uint8_t> work(static_cast<size_t>(length) * std::max(cvt.len_mult, 1));
         memcpy(work.data(), buffer, length);
@@ -448,10 +448,10 @@ bool read_with_sdl(const std::vector<uint8_t> &bytes, std::vector<float> *sample
                 memcpy(&s, &work[2 * i], 2);
                 (*samples)[i] = s / 32768.0f;
             }
-            *channels = spec.channels;
-            *rate = spec.freq;
-            *what = "WAV " + std::to_string(spec.freq) + " Hz " + channel_label(spec.channels) + " " +
-                    std::to_string(spec.format & 0xff) + "-bit";
+            *channels = wav_format.channels;
+            *rate = wav_format.freq;
+            *what = "WAV " + std::to_string(wav_format.freq) + " Hz " + channel_label(wav_format.channels) +
+                    " " + std::to_string(wav_format.format & 0xff) + "-bit";
         }
     }
     SDL_FreeWAV(buffer);
@@ -471,12 +471,13 @@ bool is_game_sound(const std::vector<uint8_t> &bytes) {
     }
     std::vector<uint8_t> copy = bytes;
     SDL_RWops *rw = SDL_RWFromMem(copy.data(), static_cast<int>(copy.size()));
-    SDL_AudioSpec spec;
+    SDL_AudioSpec wav_format;
     Uint8 *buffer = nullptr;
     Uint32 length = 0;
-    if (!rw || !SDL_LoadWAV_RW(rw, 1, &spec, &buffer, &length)) return false;
+    if (!rw || !SDL_LoadWAV_RW(rw, 1, &wav_format, &buffer, &length)) return false;
     SDL_FreeWAV(buffer);
-    return spec.format == AUDIO_S16LSB && spec.channels == 1 && spec.freq == pack_sound_rate && length > 0;
+    return wav_format.format == AUDIO_S16LSB && wav_format.channels == 1 &&
+           wav_format.freq == pack_sound_rate && length > 0;
 }
 
 std::vector<uint8_t> pcm16_wav(const std::vector<float> &samples) {
@@ -682,23 +683,23 @@ converted_file convert_mesh_file(const std::string &name, const std::vector<uint
             pending_face f{};
             for (size_t i = 1; i < w.size(); ++i) {
                 int idx[3] = {0, 0, 0};
-                std::string part[3];
+                std::string piece[3];
                 size_t k = 0;
                 for (char c : w[i])
                     if (c == '/') {
                         if (++k > 2) return fail("face corner \"" + w[i] + "\" has more than three indices");
                     } else
-                        part[k] += c;
+                        piece[k] += c;
                 static const char *const form_names[] = {"v", "v/t", "v/t/n"};
-                forms[k == 2 && part[1].empty() ? "v//n" : form_names[k]] = true;
+                forms[k == 2 && piece[1].empty() ? "v//n" : form_names[k]] = true;
                 static const char *const kinds[3] = {"vertex", "texture", "normal"};
                 for (int j = 0; j < 3; ++j) {
-                    if (part[j].empty()) {
+                    if (piece[j].empty()) {
                         if (j == 0) return fail("face corner \"" + w[i] + "\" has no vertex index");
                         continue;
                     }
                     char *end = nullptr;
-                    long value = strtol(part[j].c_str(), &end, 10);
+                    long value = strtol(piece[j].c_str(), &end, 10);
                     if (*end != 0 || value == 0)
                         return fail("face corner \"" + w[i] + "\" is not made of indices");
                     // Negative indices count back from the statements so far; positive ones
@@ -707,7 +708,7 @@ converted_file convert_mesh_file(const std::string &name, const std::vector<uint
                         negative = true;
                         value += counts[j] + 1;
                         if (value < 1)
-                            return fail(std::string("face ") + kinds[j] + " index " + part[j] +
+                            return fail(std::string("face ") + kinds[j] + " index " + piece[j] +
                                         " reaches before the first of the " + std::to_string(counts[j]) +
                                         " so far");
                     }

@@ -162,7 +162,7 @@ def main(xvfb):
         check(err.strip() == "", "the unmodded pack runs clean too")
         diff = mean_difference(modded_shots[0], own_shots[0])
         check(diff < 2.0, "the title looks like the unmodded pack's: mean difference %.2f of 255" % diff)
-        # The lettering is too small a part of the screen for the mean: its pixels are counted.
+        # The lettering is too small a share of the screen for the mean: its pixels are counted.
         ours, theirs = harness.title_heading_pixels(modded_shots[0]), harness.title_heading_pixels(own_shots[0])
         check(theirs > 400 and abs(ours - theirs) < 0.1 * theirs,
               "the font PNG draws the title's heading: %d cyan pixels against %d" % (ours, theirs))
