@@ -555,9 +555,10 @@ converted_file convert_texture_file(const std::string &name, const std::vector<u
     if (!decoded) return refused(why);
 
     // Colour textures drop alpha. Luminance textures take luminance in blue (and red, so that a
-    // viewer shows grey) and alpha in green; a one-channel texture has no alpha of its own, so
-    // its luminance is the picture laid over black. A picture without alpha is kept as it is:
-    // it already carries the game's layout, as extract writes it.
+    // viewer shows grey) and alpha in green. The game blends them premultiplied (source factor
+    // one), while a picture's alpha is straight, so the luminance is the picture laid over black;
+    // a one-channel texture keeps only that. A picture without alpha is kept as it is: it
+    // already carries the game's layout, as extract writes it.
     int channels = texture_channels(name);
     size_t count = static_cast<size_t>(img.width) * img.height;
     std::vector<uint8_t> bgr(count * 3);
@@ -568,8 +569,7 @@ converted_file convert_texture_file(const std::string &name, const std::vector<u
             o[0] = p[2], o[1] = p[1], o[2] = p[0];
             continue;
         }
-        double lum = 0.299 * p[0] + 0.587 * p[1] + 0.114 * p[2];
-        if (channels == 1) lum = lum * p[3] / 255.0;
+        double lum = (0.299 * p[0] + 0.587 * p[1] + 0.114 * p[2]) * p[3] / 255.0;
         o[0] = o[2] = static_cast<uint8_t>(std::lround(lum));
         o[1] = p[3];
     }
@@ -581,7 +581,8 @@ converted_file convert_texture_file(const std::string &name, const std::vector<u
     }
     std::string note =
         img.what + " -> 24-bit BMP " + std::to_string(width) + "x" + std::to_string(img.height);
-    if (img.alpha) note += channels == 3 ? " (alpha dropped)" : " (luminance in blue, alpha in green)";
+    if (img.alpha)
+        note += channels == 3 ? " (alpha dropped)" : " (luminance over black in blue, alpha in green)";
     converted_file out = changed(game_bitmap(bgr, width, img.height), note);
     if (auto problems = check_texture(name, out.data); !problems.empty())
         return refused("converted picture fails the game's check: " + reason_of(name, problems[0]));
