@@ -28,7 +28,8 @@ struct pack_record {
 };
 
 // Every regular file of dir (hidden ones aside) as a record named after the file without its
-// extension, in file name order; text files get their terminating NUL. False with a one-line reason on error.
+// extension, in file name order, with its bytes as they are; text files get their terminating
+// NUL. False with a one-line reason on error. build converts them instead (convert_dir_records).
 bool collect_dir_records(const std::string &dir, std::vector<pack_record> *records, std::string *error);
 std::vector<uint8_t> encode_records(const std::vector<pack_record> &records);
 // The records build packs: each file of dir converted to the form the game reads (see
