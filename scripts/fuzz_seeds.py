@@ -26,6 +26,11 @@ def main():
         # The pack itself is too large a seed; its first records are plenty.
         write(os.path.join(out, "fuzz_pack"), "head", encoded[:20000])
         for name, data in harness.pack_records(encoded):
+            # The conversions take every kind; the first byte picks the file name (fuzz_convert.cpp).
+            pick = {"texture_": 1, "audio_": 3, "object_": 4, "material_": 6}
+            for prefix, index in pick.items():
+                if name.startswith(prefix):
+                    write(os.path.join(out, "fuzz_convert"), name, bytes([index]) + data[:30000])
             if name.startswith("texture_"):
                 small = data if len(data) < 70000 else data[:54] + data[54:54 + 3 * 64 * 64]
                 write(os.path.join(out, "fuzz_texture"), name, bytes([2]) + small)
@@ -45,6 +50,11 @@ def main():
     settings += b"\0" * 512 + struct.pack("<10i", *range(10000, 0, -1000)) + b"quenby".ljust(20, b"\0") * 10
     write(os.path.join(out, "fuzz_settings"), "valid", settings)
     write(os.path.join(out, "fuzz_settings"), "short", settings[:807])
+    bmp = b"BM" + struct.pack("<IIIIiiHHIIIIII", 70, 0, 54, 40, 3, -2, 1, 32, 3, 16, 0, 0, 0, 0)
+    write(os.path.join(out, "fuzz_convert"), "bitfields", bytes([0]) + bmp + struct.pack("<3I", 0xff0000, 0xff00, 0xff)
+          + b"\x40" * 24)
+    write(os.path.join(out, "fuzz_convert"), "obj_forms", b"\x04v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 -2//1 3/1\n")
+    write(os.path.join(out, "fuzz_convert"), "mtl", b"\x05newmtl a\nKa 1\nKd 0.5 0.5 0.5\nKe x\n")
     write(os.path.join(out, "fuzz_pack"), "empties", b"\x00\x80\x00\x03abc")
 
 

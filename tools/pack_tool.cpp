@@ -4,6 +4,8 @@
 
 #include "tools/pack_tool.h"
 
+#include "tools/pack_convert.h"
+
 #include "pack/pack.h"
 #include "render/render.h"
 
@@ -189,7 +191,12 @@ bool text_of(const std::vector<uint8_t> &data, std::string *text) {
 
 } // namespace
 
-bool collect_dir_records(const std::string &dir, std::vector<pack_record> *records, std::string *error) {
+namespace {
+
+// The regular files of dir that make records (hidden ones aside), in file name order, each with
+// its resource name; false with a one-line reason when a name is unusable or comes twice.
+bool list_dir_files(const std::string &dir, std::vector<std::pair<fs::path, std::string>> *out,
+                    std::string *error) {
     std::error_code ec;
     if (!fs::is_directory(dir, ec)) {
         *error = dir + ": not a directory";
@@ -208,19 +215,32 @@ bool collect_dir_records(const std::string &dir, std::vector<pack_record> *recor
         return a.filename().string() < b.filename().string();
     });
     std::map<std::string, std::string> seen;
-    records->clear();
+    out->clear();
     for (const fs::path &file : files) {
-        pack_record r;
-        r.name = file.stem().string();
-        if (r.name.empty() || r.name.size() > 511) {
+        std::string name = file.stem().string();
+        if (name.empty() || name.size() > 511) {
             *error = file.string() + ": the file name does not make a resource name (1 to 511 characters)";
             return false;
         }
-        if (auto it = seen.find(r.name); it != seen.end()) {
-            *error = file.string() + ": resource " + r.name + " also comes from " + it->second;
+        if (auto it = seen.find(name); it != seen.end()) {
+            *error = file.string() + ": resource " + name + " also comes from " + it->second;
             return false;
         }
-        seen[r.name] = file.string();
+        seen[name] = file.string();
+        out->emplace_back(file, name);
+    }
+    return true;
+}
+
+} // namespace
+
+bool collect_dir_records(const std::string &dir, std::vector<pack_record> *records, std::string *error) {
+    std::vector<std::pair<fs::path, std::string>> files;
+    if (!list_dir_files(dir, &files, error)) return false;
+    records->clear();
+    for (const auto &[file, name] : files) {
+        pack_record r;
+        r.name = name;
         if (!read_whole_file(file, &r.data, error)) return false;
         std::string ext = file.extension().string();
         std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
@@ -237,9 +257,35 @@ std::vector<uint8_t> encode_records(const std::vector<pack_record> &records) {
     return encode_pack_stream(plain);
 }
 
-bool build_pack(const std::string &out_path, const std::string &dir, std::string *error) {
+bool convert_dir_records(const std::string &dir, std::vector<pack_record> *records,
+                         std::vector<std::string> *notes, std::string *error) {
+    std::vector<std::pair<fs::path, std::string>> files;
+    if (!list_dir_files(dir, &files, error)) return false;
+    records->clear();
+    std::string refusals;
+    for (const auto &[file, name] : files) {
+        std::vector<uint8_t> bytes;
+        if (!read_whole_file(file, &bytes, error)) return false;
+        std::string file_name = file.filename().string();
+        converted_file c = convert_resource_file(file_name, bytes);
+        if (!c.ok) {
+            refusals += (refusals.empty() ? "" : "\n") + file.string() + ": " + c.note;
+            continue;
+        }
+        if (c.changed && notes) notes->push_back(file_name + ": " + c.note);
+        records->push_back(pack_record{name, std::move(c.data)});
+    }
+    if (!refusals.empty()) {
+        *error = refusals;
+        return false;
+    }
+    return true;
+}
+
+bool build_pack(const std::string &out_path, const std::string &dir, std::string *error,
+                std::vector<std::string> *notes) {
     std::vector<pack_record> records;
-    if (!collect_dir_records(dir, &records, error)) return false;
+    if (!convert_dir_records(dir, &records, notes, error)) return false;
     if (records.empty()) {
         *error = dir + ": no files to pack";
         return false;
@@ -549,8 +595,18 @@ int pack_tool_main(int argc, char **argv) {
     std::string command = argv[1];
     std::string error;
     if (command == "build" && argc == 4) {
-        if (!build_pack(argv[2], argv[3], &error)) {
-            fprintf(stderr, "hollowmere-pack: %s\n", error.c_str());
+        std::vector<std::string> notes;
+        bool built = build_pack(argv[2], argv[3], &error, &notes);
+        for (const std::string &n : notes)
+            printf("%s\n", n.c_str());
+        if (!built) {
+            // One line for each file that cannot become a resource; the pack is not written.
+            size_t at = 0;
+            while (at <= error.size()) {
+                size_t end = std::min(error.find('\n', at), error.size());
+                fprintf(stderr, "hollowmere-pack: %s\n", error.substr(at, end - at).c_str());
+                at = end + 1;
+            }
             return 1;
         }
         return 0;

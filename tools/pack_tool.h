@@ -28,10 +28,18 @@ struct pack_record {
 };
 
 // Every regular file of dir (hidden ones aside) as a record named after the file without its
-// extension, in file name order; text files get their terminating NUL. False with a one-line reason on error.
+// extension, in file name order, with its bytes as they are; text files get their terminating
+// NUL. False with a one-line reason on error. build converts them instead (convert_dir_records).
 bool collect_dir_records(const std::string &dir, std::vector<pack_record> *records, std::string *error);
 std::vector<uint8_t> encode_records(const std::vector<pack_record> &records);
-bool build_pack(const std::string &out_path, const std::string &dir, std::string *error);
+// The records build packs: each file of dir converted to the form the game reads (see
+// pack_convert.h). A line per converted file goes to notes; files that cannot become a
+// resource are all named in error, one line each, and false is returned.
+bool convert_dir_records(const std::string &dir, std::vector<pack_record> *records,
+                         std::vector<std::string> *notes, std::string *error);
+// Writes the pack of dir's converted records; nothing is written when any file is refused.
+bool build_pack(const std::string &out_path, const std::string &dir, std::string *error,
+                std::vector<std::string> *notes = nullptr);
 
 // Reads and decodes a pack file with the game's decoder. A damaged stream (a record cut
 // short, a packet cut short) is an error; records before the damage are still returned.
