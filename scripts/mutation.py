@@ -101,6 +101,20 @@ def apply(text, site):
     return "\n".join(lines)
 
 
+def failed_tests(build, jobs, timeout):
+    """Runs the unit and GL tests; None when all pass, else the names of the failing tests
+    (a time-out counts as a failure of every test)."""
+    try:
+        out = subprocess.run(["ctest", "-L", "unit", "-j", jobs, "--timeout", str(timeout)], cwd=build,
+                             capture_output=True, text=True, timeout=timeout * 2)
+    except subprocess.TimeoutExpired:
+        return {"(time-out)"}
+    if out.returncode == 0:
+        return None
+    names = set(re.findall(r"^\s*\d+ - (\S+) \(", out.stdout.split("The following tests FAILED:")[-1], re.M))
+    return names or {"(ctest failed)"}
+
+
 def run(cmd, cwd, timeout=None):
     try:
         return subprocess.run(cmd, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
@@ -142,7 +156,7 @@ def main():
         sample = [(f, s) for f, s in population if (f, s[0], s[2], s[3]) in wanted]
     print("%d sites in %d files; %d mutants, seed %d" % (len(population), len(sources), len(sample), seed), flush=True)
 
-    killed, survived, unbuilt = 0, [], 0
+    killed, survived, unbuilt, kills = 0, [], 0, []
     for k, (f, site) in enumerate(sample, 1):
         path = os.path.join(scratch, f)
         with open(path) as fh:
@@ -154,12 +168,13 @@ def main():
                 unbuilt += 1
                 verdict = "did not build"
             else:
-                rc = run(["ctest", "-L", "unit", "-j", jobs, "--timeout", str(timeout)], build, timeout * 2)
-                if rc == 0:
+                failing = failed_tests(build, jobs, timeout)
+                if failing is None:
                     survived.append((f, site))
                     verdict = "SURVIVED"
                 else:
                     killed += 1
+                    kills.append(failing)
                     verdict = "killed"
         finally:
             with open(path, "w") as fh:
@@ -173,6 +188,18 @@ def main():
     print("kill rate %.1f%% of the %d mutants that build" % (100.0 * killed / built if built else 0.0, built))
     for f, (n, _, before, after) in survived:
         print("%s:%d  %s -> %s" % (f, n, before, after))
+    # Which tests carry the kills: a test that never kills a mutant alone is a candidate for
+    # merging into another or for deletion.
+    alone, total = {}, {}
+    for failing in kills:
+        for name in failing:
+            total[name] = total.get(name, 0) + 1
+        if len(failing) == 1:
+            name = next(iter(failing))
+            alone[name] = alone.get(name, 0) + 1
+    print("\nmutants killed by each failing test (alone / in all):")
+    for name in sorted(total, key=lambda n: (-alone.get(n, 0), -total[n], n)):
+        print("%4d %4d  %s" % (alone.get(name, 0), total[name], name))
 
 
 if __name__ == "__main__":
