@@ -21,7 +21,9 @@ static const bool test_drivers = [] {
 
 #ifdef HOLLOWMERE_GL_TEST
 // SDL and Mesa keep allocations for the whole process; only the game's own leaks count.
-extern "C" const char *__asan_default_options() { return "detect_leaks=0"; }
+extern "C" const char *__asan_default_options() {
+    return "detect_leaks=0";
+}
 #endif
 
 scratch_dir::scratch_dir() {
@@ -60,55 +62,51 @@ void write_file(const std::string &path, const std::vector<uint8_t> &bytes) {
     out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-static void put32(std::vector<uint8_t> &v, uint32_t x) {
-    for (int i = 0; i < 4; ++i) v.push_back(static_cast<uint8_t>(x >> (8 * i)));
-}
-static void put16(std::vector<uint8_t> &v, uint16_t x) {
-    v.push_back(static_cast<uint8_t>(x));
-    v.push_back(static_cast<uint8_t>(x >> 8));
+// Little-endian fields of the given widths in bytes.
+static void put(std::vector<uint8_t> &v, std::initializer_list<std::pair<uint32_t, int>> fields) {
+    for (auto [x, bytes] : fields)
+        for (int i = 0; i < bytes; ++i)
+            v.push_back(static_cast<uint8_t>(x >> (8 * i)));
 }
 
 std::vector<uint8_t> make_bmp(int width, int height, const std::vector<uint8_t> &bgr) {
     std::vector<uint8_t> v{'B', 'M'};
-    put32(v, static_cast<uint32_t>(54 + bgr.size()));
-    put32(v, 0);
-    put32(v, 54);
-    put32(v, 40);
-    put32(v, static_cast<uint32_t>(width));
-    put32(v, static_cast<uint32_t>(height));
-    put16(v, 1);
-    put16(v, 24);
-    put32(v, 0);
-    put32(v, static_cast<uint32_t>(bgr.size()));
-    put32(v, 2835);
-    put32(v, 2835);
-    put32(v, 0);
-    put32(v, 0);
+    auto size = static_cast<uint32_t>(bgr.size());
+    put(v, {{54 + size, 4},
+            {0, 4},
+            {54, 4},
+            {40, 4},
+            {static_cast<uint32_t>(width), 4},
+            {static_cast<uint32_t>(height), 4},
+            {1, 2},
+            {24, 2},
+            {0, 4},
+            {size, 4},
+            {2835, 4},
+            {2835, 4},
+            {0, 4},
+            {0, 4}});
     v.insert(v.end(), bgr.begin(), bgr.end());
     return v;
 }
 
 std::vector<uint8_t> make_wav(int rate, const std::vector<int16_t> &samples) {
+    auto data_bytes = static_cast<uint32_t>(samples.size() * 2), r = static_cast<uint32_t>(rate);
     std::vector<uint8_t> v{'R', 'I', 'F', 'F'};
-    uint32_t data_bytes = static_cast<uint32_t>(samples.size() * 2);
-    put32(v, 36 + data_bytes);
-    for (char c : std::string("WAVEfmt ")) v.push_back(static_cast<uint8_t>(c));
-    put32(v, 16);
-    put16(v, 1);
-    put16(v, 1);
-    put32(v, static_cast<uint32_t>(rate));
-    put32(v, static_cast<uint32_t>(rate * 2));
-    put16(v, 2);
-    put16(v, 16);
-    for (char c : std::string("data")) v.push_back(static_cast<uint8_t>(c));
-    put32(v, data_bytes);
-    for (int16_t s : samples) put16(v, static_cast<uint16_t>(s));
+    put(v, {{36 + data_bytes, 4}});
+    v.insert(v.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+    put(v, {{16, 4}, {1, 2}, {1, 2}, {r, 4}, {r * 2, 4}, {2, 2}, {16, 2}});
+    v.insert(v.end(), {'d', 'a', 't', 'a'});
+    put(v, {{data_bytes, 4}});
+    for (int16_t s : samples)
+        put(v, {{static_cast<uint16_t>(s), 2}});
     return v;
 }
 
 std::vector<uint8_t> make_pack(const std::vector<std::pair<std::string, std::vector<uint8_t>>> &records) {
     std::vector<uint8_t> plain;
-    for (const auto &[name, bytes] : records) append_pack_record(plain, name, bytes);
+    for (const auto &[name, bytes] : records)
+        append_pack_record(plain, name, bytes);
     return encode_pack_stream(plain);
 }
 
