@@ -3,6 +3,7 @@
 
 #include "render/render.h"
 
+#include "combat/combat.h"
 #include "core/core.h"
 #include "support/test_support.h"
 
@@ -205,4 +206,51 @@ TEST(TextLayout, ScoreLineShowsScoreBarrelsAndFrameRate) {
     format_score_line(g, line);
     EXPECT_STREQ(line, "SCORE: -00007   BARRELS: 03") << "without the frame rate";
     free_test_game(g);
+}
+
+// The blink and cycle timings the frame uses, at the edges where each one flips.
+TEST(FrameTiming, BlinksAndCyclesFlipAtTheirEdges) {
+    struct tank_case {
+        float alive, shield;
+        bool visible;
+    } tanks[] = {{0, 0, false},    {-1, 0, false},    {1, 0, true},     {1, -1, true},
+                 {1, 0.15f, true}, {1, 0.05f, false}, {1, 0.5f, false}, {1, 0.35f, true}};
+    for (const auto &c : tanks) {
+        SCOPED_TRACE(testing::Message() << "alive " << c.alive << " shield " << c.shield);
+        player_tank t{};
+        t.alive = c.alive;
+        t.shield = c.shield;
+        EXPECT_EQ(player_tank_visible(&t), c.visible);
+    }
+    EXPECT_FALSE(player_tank_visible(nullptr));
+    struct message_case {
+        const char *message;
+        float timer;
+        bool visible;
+    } messages[] = {{"X", 0.25f, true}, {"X", 0.125f, false}, {"X", 1.5f, true},
+                    {"X", 1.0f, false}, {"X", 0, false},      {nullptr, 0.5f, false}};
+    for (const auto &c : messages) {
+        SCOPED_TRACE(testing::Message() << "timer " << c.timer);
+        player_tank t{};
+        t.message = c.message;
+        t.message_timer = c.timer;
+        EXPECT_EQ(hud_message_visible(&t), c.visible);
+    }
+    struct title_case {
+        float time;
+        bool game_over;
+    } titles[] = {{0, true}, {4.99f, true}, {5, false}, {14.99f, false}, {15, true}, {20, false}};
+    for (const auto &c : titles) {
+        SCOPED_TRACE(testing::Message() << "time " << c.time);
+        EXPECT_EQ(title_shows_game_over(c.time), c.game_over);
+    }
+    // The list scrolls 5 units a second from -50 and starts again after 1155 / 25 seconds.
+    struct offset_case {
+        float clock;
+        double y;
+    } offsets[] = {{0, -50}, {1, -45}, {46, 180}, {46.25f, -49.75}};
+    for (const auto &c : offsets) {
+        SCOPED_TRACE(testing::Message() << "clock " << c.clock);
+        EXPECT_DOUBLE_EQ(instructions_offset(c.clock), c.y);
+    }
 }
