@@ -160,63 +160,43 @@ TEST(PackTool, VerifyAndBuildRefuseEachKindOfDamageWithOneLine) {
     std::vector<uint8_t> bmp = write_bmp(8, {40, 24, false, {}}), rle = bmp, os2_v2 = bmp, short_rows = bmp;
     rle[30] = 1, os2_v2[14] = 64, short_rows.resize(bmp.size() - 5);
     std::vector<uint8_t> png = write_png(PNG_COLOR_TYPE_GRAY, 8, {1, 2, 3, 4});
-    // A name without an extension replaces that record of the generated pack for verify; a file name
-    // goes through build's conversion.
-    const std::pair<std::string, std::vector<uint8_t>> inputs[] = {
-        {"texture_barrel", {}},
-        {"texture_ground", cut("texture_ground", 5000)},
-        {"texture_puff_1", make_bmp(6, 4, std::vector<uint8_t>(72, 100))},
-        {"object_barrel",
-         text_bytes("# drum\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nvn 0 0 1\nf 1/1/1 2/1/1 9/1/1\n")},
-        {"object_missile_1", text_bytes("f 1/1/1 1/1/1 1/1/1\nv 0 0 0\nvt 0 0\nvn 0 0 1\n")},
-        {"audio_grab", cut("audio_grab", 30)},
-        {"material_tank",
-         text_bytes("emit 0 0 0\nambient 0.2 0.2 0.2\ndiffuse 0.8 0.8 0.8\nspecular 1 1 1\n")},
-        {"material_ground", cut("material_ground", -1)},
-        {"texture_ground.jpg", bytes_of("\xff\xd8\xff\xe0 not drawn here")},
-        {"texture_ground.bmp", rle},
-        {"texture_ground.bmp", os2_v2},
-        {"texture_ground.bmp", short_rows},
-        {"texture_ground.png", {png.begin(), png.begin() + 40}},
-        {"audio_shot.wav", bytes_of("RIFF....WAVEjunk")},
-        {"audio_shot.wav", make_wav(44100, {})},
-        {"object_x.obj", bytes_of("v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 9\n")},
-        {"object_x.obj", bytes_of("v 0 0 0\nv 1 0 0\nf 1 2\n")},
-        {"object_x.obj", bytes_of("v 0 0 0\nv 1 0 0\nf 1/1/1 2 3\n")},
-        {"object_x.obj", bytes_of("v 0 0\n")},
-        {"object_x.obj", bytes_of("v 0 0 0\n")},
-        {"material_x.mtl", bytes_of("Kd 1 1 1\n")},
-        {"material_x.mtl", bytes_of("newmtl a\nKd spectral red.spd\n")},
-        {"material_x.txt", bytes_of("# x\nemit 0 0 0\nambient 1 1 1\ndiffuse 1 1 1\n")},
+    // A name without an extension replaces that record of the generated pack for verify (no bytes:
+    // drops it); a file name goes through build's conversion.
+    const struct {
+        std::string name;
+        std::vector<uint8_t> bytes;
+        const char *line;
+    } cases[] = {
+        // clang-format off
+        {"texture_barrel", {}, "texture_barrel: missing"},
+        {"texture_ground", cut("texture_ground", 5000), "texture_ground: bitmap too short"},
+        {"texture_puff_1", make_bmp(6, 4, std::vector<uint8_t>(72, 100)), "texture_puff_1: width 6 is not a multiple of 4"},
+        {"object_barrel", text_bytes("# drum\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nvn 0 0 1\nf 1/1/1 2/1/1 9/1/1\n"),
+         "object_barrel: line 7: face vertex index 9 out of range (1..3)"},
+        {"object_missile_1", text_bytes("f 1/1/1 1/1/1 1/1/1\nv 0 0 0\nvt 0 0\nvn 0 0 1\n"),
+         "object_missile_1: line 1: the text begins with a face line"},
+        {"audio_grab", cut("audio_grab", 30), "audio_grab: not a WAV that SDL decodes"},
+        {"material_tank", text_bytes("emit 0 0 0\nambient 0.2 0.2 0.2\ndiffuse 0.8 0.8 0.8\nspecular 1 1 1\n"),
+         "material_tank: keyword \"emit\" at the first byte is not read by the game"},
+        {"material_ground", cut("material_ground", -1), "material_ground: text has no terminating NUL"},
+        {"texture_ground.jpg", bytes_of("\xff\xd8\xff\xe0 not drawn here"), "not a PNG or BMP picture"},
+        {"texture_ground.bmp", rle, "run-length compressed bitmap"},
+        {"texture_ground.bmp", os2_v2, "information header of 64 bytes"},
+        {"texture_ground.bmp", short_rows, "pixel rows need 72 bytes"},
+        {"texture_ground.png", {png.begin(), png.begin() + 40}, "PNG"},
+        {"audio_shot.wav", bytes_of("RIFF....WAVEjunk"), "not a sound that libsndfile or SDL reads"},
+        {"audio_shot.wav", make_wav(44100, {}), "no samples"},
+        {"object_x.obj", bytes_of("v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 9\n"), "line 4: face vertex index 9 out of range (1..3)"},
+        {"object_x.obj", bytes_of("v 0 0 0\nv 1 0 0\nf 1 2\n"), "line 3: face with 2 corners"},
+        {"object_x.obj", bytes_of("v 0 0 0\nv 1 0 0\nf 1/1/1 2 3\n"), "line 3: face texture index 1 out of range (1..0)"},
+        {"object_x.obj", bytes_of("v 0 0\n"), "line 1: vertex does not give three numbers"},
+        {"object_x.obj", bytes_of("v 0 0 0\n"), "no faces"},
+        {"material_x.mtl", bytes_of("Kd 1 1 1\n"), "no newmtl"},
+        {"material_x.mtl", bytes_of("newmtl a\nKd spectral red.spd\n"), "line 2: Kd is not one or three numbers"},
+        {"material_x.txt", bytes_of("# x\nemit 0 0 0\nambient 1 1 1\ndiffuse 1 1 1\n"), "keyword \"specular\" missing"},
+        // clang-format on
     };
-    const char *lines[] = {
-        "texture_barrel: missing",
-        "texture_ground: bitmap too short",
-        "texture_puff_1: width 6 is not a multiple of 4",
-        "object_barrel: line 7: face vertex index 9 out of range (1..3)",
-        "object_missile_1: line 1: the text begins with a face line",
-        "audio_grab: not a WAV that SDL decodes",
-        "material_tank: keyword \"emit\" at the first byte is not read by the game",
-        "material_ground: text has no terminating NUL",
-        "not a PNG or BMP picture",
-        "run-length compressed bitmap",
-        "information header of 64 bytes",
-        "pixel rows need 72 bytes",
-        "PNG",
-        "not a sound that libsndfile or SDL reads",
-        "no samples",
-        "line 4: face vertex index 9 out of range (1..3)",
-        "line 3: face with 2 corners",
-        "line 3: face texture index 1 out of range (1..0)",
-        "line 1: vertex does not give three numbers",
-        "no faces",
-        "no newmtl",
-        "line 2: Kd is not one or three numbers",
-        "keyword \"specular\" missing",
-    };
-    static_assert(std::size(inputs) == std::size(lines));
-    for (size_t i = 0; i < std::size(lines); ++i) {
-        const auto &[name, bytes] = inputs[i];
+    for (const auto &[name, bytes, want] : cases) {
         std::string line;
         if (name.find('.') == std::string::npos) {
             auto records = good;
@@ -231,7 +211,7 @@ TEST(PackTool, VerifyAndBuildRefuseEachKindOfDamageWithOneLine) {
             EXPECT_FALSE(c.ok) << name;
             line = c.note;
         }
-        EXPECT_NE(line.find(lines[i]), std::string::npos) << name << ": " << line;
+        EXPECT_NE(line.find(want), std::string::npos) << name << ": " << line;
         EXPECT_EQ(line.find('\n'), std::string::npos) << line;
     }
 
@@ -289,7 +269,7 @@ TEST(PackTool, DamagedOrMissingPackFilesGiveOneLineErrorsAndAnExitStatus) {
     EXPECT_EQ(run_tool({"frobnicate", "x"}), 2);
 }
 
-TEST(PackTool, BuildNamesFilesByStemAndTerminatesTexts) {
+TEST(PackTool, BuildNamesByStemExtractRefusesUnsafeNamesAndListShowsKinds) {
     scratch_dir dir;
     fs::create_directories(dir.file("src/subdir"));      // not a file: skipped
     write_file(dir.file("src/.texture_x.bmp.swp"), {7}); // hidden: skipped
@@ -305,11 +285,7 @@ TEST(PackTool, BuildNamesFilesByStemAndTerminatesTexts) {
     write_file(dir.file("src/material_x.obj"), {'v'});
     EXPECT_FALSE(collect_dir_records(dir.file("src"), &records, &error));
     EXPECT_NE(error.find("also comes from"), std::string::npos) << error;
-}
 
-TEST(PackTool, ExtractRefusesNamesThatLeaveTheDirectoryAndUnterminatedText) {
-    scratch_dir dir;
-    std::string error;
     for (const char *name : {"../escape", "a/b", "", ".hidden"}) {
         EXPECT_FALSE(extract_records({{name, {1, 2}}}, dir.file("out"), &error)) << name;
         EXPECT_NE(error.find("cannot be a file name"), std::string::npos) << error;
@@ -317,9 +293,7 @@ TEST(PackTool, ExtractRefusesNamesThatLeaveTheDirectoryAndUnterminatedText) {
     EXPECT_FALSE(fs::exists(dir.file("escape.bin")));
     // Without its terminator a text record cannot round-trip, so it is refused rather than altered.
     EXPECT_FALSE(extract_records({{"object_x", {'v'}}}, dir.file("out"), &error));
-}
 
-TEST(PackTool, ListShowsSizeKindAndTextureDimensions) {
     char *text = nullptr;
     size_t length = 0;
     FILE *out = open_memstream(&text, &length);
@@ -352,8 +326,7 @@ TEST(PackConvert, BmpLayoutsAndOddWidthsBecomeTheGameBitmapWithTheSamePicture) {
         {{40, 24, false, {}}, 1, 4, 0},
     };
     for (const auto &t : cases) {
-        SCOPED_TRACE(std::to_string(t.layout.header) + "-byte header, " + std::to_string(t.layout.bits) +
-                     " bits, " + std::to_string(t.from) + " wide");
+        SCOPED_TRACE(testing::Message() << t.layout.header << "-byte header, " << t.layout.bits << " bits");
         std::vector<uint8_t> file = write_bmp(t.from, t.layout);
         converted_file c = convert_resource_file("texture_barrel.bmp", file);
         ASSERT_TRUE(c.ok) << c.note;
@@ -387,51 +360,21 @@ TEST(PackConvert, PngOfEveryKindMapsToColourOrLuminanceAndAlphaByTextureName) {
         std::vector<uint16_t> samples;
         std::vector<uint8_t> bgr; // the game's bytes, premultiplied luminance in B and R, alpha in G
     } cases[] = {
-        {"texture_ground.png",
-         PNG_COLOR_TYPE_GRAY,
-         8,
-         {0, 100, 200, 255},
-         {0, 0, 0, 100, 100, 100, 200, 200, 200, 255, 255, 255}},
-        {"texture_sky_1.png",
-         PNG_COLOR_TYPE_RGB,
-         8,
-         {1, 2, 3, 4, 5, 6, 7, 8, 9, 250, 251, 252},
-         {3, 2, 1, 6, 5, 4, 9, 8, 7, 252, 251, 250}},
-        {"texture_sky_1.png",
-         PNG_COLOR_TYPE_RGB,
-         16,
-         {257, 514, 771, 0, 65535, 32896, 1028, 1285, 1542, 65535, 0, 0},
+        // clang-format off
+        {"texture_ground.png", PNG_COLOR_TYPE_GRAY, 8, {0, 100, 200, 255}, {0, 0, 0, 100, 100, 100, 200, 200, 200, 255, 255, 255}},
+        {"texture_sky_1.png", PNG_COLOR_TYPE_RGB, 8, {1, 2, 3, 4, 5, 6, 7, 8, 9, 250, 251, 252}, {3, 2, 1, 6, 5, 4, 9, 8, 7, 252, 251, 250}},
+        {"texture_sky_1.png", PNG_COLOR_TYPE_RGB, 16, {257, 514, 771, 0, 65535, 32896, 1028, 1285, 1542, 65535, 0, 0},
          {3, 2, 1, 128, 255, 0, 6, 5, 4, 0, 0, 255}},
-        {"texture_tank_1.png",
-         PNG_COLOR_TYPE_RGBA,
-         8,
-         {10, 20, 30, 0, 40, 50, 60, 255, 70, 80, 90, 128, 1, 2, 3, 4},
+        {"texture_tank_1.png", PNG_COLOR_TYPE_RGBA, 8, {10, 20, 30, 0, 40, 50, 60, 255, 70, 80, 90, 128, 1, 2, 3, 4},
          {30, 20, 10, 60, 50, 40, 90, 80, 70, 3, 2, 1}},
-        {"texture_puff_2.png",
-         PNG_COLOR_TYPE_GRAY_ALPHA,
-         8,
-         {200, 0, 200, 100, 50, 255, 255, 128},
-         {0, 0, 0, 78, 100, 78, 50, 255, 50, 128, 128, 128}},
-        {"texture_puff_1.png",
-         PNG_COLOR_TYPE_GRAY_ALPHA,
-         8,
-         {200, 0, 200, 102, 50, 255, 255, 128},
-         {0, 0, 0, 80, 102, 80, 50, 255, 50, 128, 128, 128}},
-        {"texture_flash_1.png",
-         PNG_COLOR_TYPE_RGBA,
-         8,
-         {255, 0, 0, 255, 0, 255, 0, 10, 0, 0, 255, 0, 255, 255, 255, 255},
+        {"texture_puff_2.png", PNG_COLOR_TYPE_GRAY_ALPHA, 8, {200, 0, 200, 100, 50, 255, 255, 128}, {0, 0, 0, 78, 100, 78, 50, 255, 50, 128, 128, 128}},
+        {"texture_puff_1.png", PNG_COLOR_TYPE_GRAY_ALPHA, 8, {200, 0, 200, 102, 50, 255, 255, 128}, {0, 0, 0, 80, 102, 80, 50, 255, 50, 128, 128, 128}},
+        {"texture_flash_1.png", PNG_COLOR_TYPE_RGBA, 8, {255, 0, 0, 255, 0, 255, 0, 10, 0, 0, 255, 0, 255, 255, 255, 255},
          {76, 255, 76, 6, 10, 6, 0, 0, 0, 255, 255, 255}},
-        {"texture_puff_3.png",
-         PNG_COLOR_TYPE_RGBA,
-         8,
-         {10, 20, 10, 255, 30, 40, 30, 255, 0, 0, 0, 255, 255, 0, 255, 255},
+        {"texture_puff_3.png", PNG_COLOR_TYPE_RGBA, 8, {10, 20, 10, 255, 30, 40, 30, 255, 0, 0, 0, 255, 255, 0, 255, 255},
          {10, 20, 10, 30, 40, 30, 0, 0, 0, 255, 0, 255}}, // opaque: already the game's layout
-        {"texture_streaks_1.png",
-         PNG_COLOR_TYPE_PALETTE,
-         8,
-         {0, 1, 2, 3},
-         {76, 255, 76, 15, 128, 15, 0, 0, 0, 18, 255, 18}},
+        {"texture_streaks_1.png", PNG_COLOR_TYPE_PALETTE, 8, {0, 1, 2, 3}, {76, 255, 76, 15, 128, 15, 0, 0, 0, 18, 255, 18}},
+        // clang-format on
     };
     for (const auto &t : cases) {
         converted_file c = convert_resource_file(t.file, write_png(t.colour_type, t.depth, t.samples));
@@ -511,51 +454,37 @@ TEST(PackConvert, SoundsOfEverySampleFormatAndRateBecomeSixteenBitMonoAtThePackR
     }
 }
 
-TEST(PackConvert, ObjFacesOfEveryIndexFormBecomeVtnWithFilledCoordinatesAndFlatNormals) {
+TEST(PackConvert, ObjOfEveryIndexFormBecomesVtnWithFlatNormalsAndMtlGivesTheFirstMaterial) {
     const std::string head = "# object_x: written by hollowmere-pack with every face as v/t/n\n",
-                      tri = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
-    const std::pair<std::string, std::string> cases[] = {
-        // out empty: kept as it is
-        {tri + "vt 0 0\nvn 0 0 1\nf 1/1/1 2/1/1 3/1/1\n", ""},
-        {"f 1/1/1 2/1/1 3/1/1\n" + tri + "vt 0 0\nvn 0 0 1\n",
-         head + tri + "vt 0 0\nvn 0 0 1\nf 1/1/1 2/1/1 3/1/1\n"},
-        {tri + "f 1 2 3\n", head + tri + "vt 0 0\nvn 0.0000 0.0000 1.0000\nf 1/1/1 2/1/1 3/1/1\n"},
-        {tri + "vt 0.5 0.5\nf 1/1 3/1 2/1\n",
-         head + tri + "vt 0.5 0.5\nvn 0.0000 0.0000 -1.0000\nf 1/1/1 3/1/1 2/1/1\n"},
-        {"mtllib x.mtl\no box\nv 0 0 0\nv 0 0 1\nv 0 1 0\nvn 1 0 0\ng side\nusemtl red\ns 1\nf -3//-1 -2//-1 "
-         "-1//1\n",
-         head + "v 0 0 0\nv 0 0 1\nv 0 1 0\nvt 0 0\nvn 1 0 0\nmtllib x.mtl\no box\ng side\nusemtl red\ns "
-                "1\nf 1/1/1 2/1/1 3/1/1\n"},
+                      tri = "v 0 0 0\nv 1 0 0\nv 0 1 0\n", mtl = "# converted from Wavefront MTL\n";
+    const struct {
+        const char *file;
+        std::string in, out; // out empty: kept as it is
+    } cases[] = {
+        // clang-format off
+        {"object_x.obj", tri + "vt 0 0\nvn 0 0 1\nf 1/1/1 2/1/1 3/1/1\n", ""},
+        {"object_x.obj", "f 1/1/1 2/1/1 3/1/1\n" + tri + "vt 0 0\nvn 0 0 1\n", head + tri + "vt 0 0\nvn 0 0 1\nf 1/1/1 2/1/1 3/1/1\n"},
+        {"object_x.obj", tri + "f 1 2 3\n", head + tri + "vt 0 0\nvn 0.0000 0.0000 1.0000\nf 1/1/1 2/1/1 3/1/1\n"},
+        {"object_x.obj", tri + "vt 0.5 0.5\nf 1/1 3/1 2/1\n", head + tri + "vt 0.5 0.5\nvn 0.0000 0.0000 -1.0000\nf 1/1/1 3/1/1 2/1/1\n"},
+        {"object_x.obj", "mtllib x.mtl\no box\nv 0 0 0\nv 0 0 1\nv 0 1 0\nvn 1 0 0\ng side\nusemtl red\ns 1\nf -3//-1 -2//-1 -1//1\n",
+         head + "v 0 0 0\nv 0 0 1\nv 0 1 0\nvt 0 0\nvn 1 0 0\nmtllib x.mtl\no box\ng side\nusemtl red\ns 1\nf 1/1/1 2/1/1 3/1/1\n"},
         // A face before a later vertex, CRLF, an indented line, a quad with negative indices.
-        {"v 0 0 0\r\n  v 2 0 0\r\nv 2 0 2\r\nvt 1 1\r\nf 1/1 2/1 3/1\r\nv 0 0 2\r\nf -4/1 -1/1 -2/1 -3/1\r\n",
-         head +
-             "v 0 0 0\nv 2 0 0\nv 2 0 2\nv 0 0 2\nvt 1 1\nvn 0.0000 -1.0000 0.0000\nvn 0.0000 1.0000 0.0000\n"
-             "f 1/1/1 2/1/1 3/1/1\nf 1/1/2 4/1/2 3/1/2 2/1/2\n"},
+        {"object_x.obj", "v 0 0 0\r\n  v 2 0 0\r\nv 2 0 2\r\nvt 1 1\r\nf 1/1 2/1 3/1\r\nv 0 0 2\r\nf -4/1 -1/1 -2/1 -3/1\r\n",
+         head + "v 0 0 0\nv 2 0 0\nv 2 0 2\nv 0 0 2\nvt 1 1\nvn 0.0000 -1.0000 0.0000\nvn 0.0000 1.0000 0.0000\n"
+                "f 1/1/1 2/1/1 3/1/1\nf 1/1/2 4/1/2 3/1/2 2/1/2\n"},
+        {"material_x.mtl", "# made elsewhere\nnewmtl steel\nKa 0.1 0.2 0.3\nKd 0.5\nKs 1 1 1\nKe 0.01 0 0\nnewmtl other\nKe 1 1 1\n",
+         mtl + "emit 0.0100 0.0000 0.0000\nambient 0.1000 0.2000 0.3000\ndiffuse 0.5000 0.5000 0.5000\nspecular 1.0000 1.0000 1.0000\n"},
+        {"material_x.mtl", "Kd 1 0 0\nnewmtl emit_diffuse\n\tKd 0.25 0.5 0.75\n",
+         mtl + "emit 0.0000 0.0000 0.0000\nambient 0.2000 0.2000 0.2000\ndiffuse 0.2500 0.5000 0.7500\nspecular 0.0000 0.0000 0.0000\n"},
+        // clang-format on
     };
-    for (const auto &[in, out] : cases) {
-        converted_file c = convert_resource_file("object_x.obj", bytes_of(in));
+    for (const auto &[file, in, out] : cases) {
+        converted_file c = convert_resource_file(file, bytes_of(in));
         ASSERT_TRUE(c.ok && c.data.back() == 0) << in << c.note;
         EXPECT_EQ(std::string(c.data.begin(), c.data.end() - 1), out.empty() ? in : out);
         EXPECT_EQ(c.changed, !out.empty()) << in;
-        EXPECT_TRUE(check_mesh("object_x", c.data).empty()) << in;
-    }
-}
-
-TEST(PackConvert, MtlGivesTheFirstMaterialsColoursAsTheGamesMaterialText) {
-    const std::pair<const char *, const char *> cases[] = {
-        {"# made elsewhere\nnewmtl steel\nKa 0.1 0.2 0.3\nKd 0.5\nKs 1 1 1\nKe 0.01 0 0\nnewmtl other\nKe 1 "
-         "1 1\n",
-         "emit 0.0100 0.0000 0.0000\nambient 0.1000 0.2000 0.3000\ndiffuse 0.5000 0.5000 0.5000\n"
-         "specular 1.0000 1.0000 1.0000\n"},
-        {"Kd 1 0 0\nnewmtl emit_diffuse\n\tKd 0.25 0.5 0.75\n",
-         "emit 0.0000 0.0000 0.0000\nambient 0.2000 0.2000 0.2000\ndiffuse 0.2500 0.5000 0.7500\n"
-         "specular 0.0000 0.0000 0.0000\n"},
-    };
-    for (const auto &[in, out] : cases) {
-        converted_file c = convert_resource_file("material_tank.mtl", bytes_of(in));
-        ASSERT_TRUE(c.ok) << c.note;
-        EXPECT_EQ(std::string(c.data.begin(), c.data.end() - 1),
-                  std::string("# converted from Wavefront MTL\n") + out);
-        EXPECT_TRUE(check_material("material_tank", c.data).empty());
+        bool obj = file[0] == 'o';
+        EXPECT_TRUE((obj ? check_mesh("object_x", c.data) : check_material("material_x", c.data)).empty())
+            << in;
     }
 }
