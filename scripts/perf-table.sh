@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Builds with optimisation and prints the table of performance figures (bench/perf_table.py).
+# Builds with optimisation and prints the table of performance figures (bench/perf_table.py);
+# "perf-table.sh race" prints only the start-up race against the peer game.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 "$top/scripts/install-deps.sh"
 "$top/scripts/install-peer.sh"
 cmake -S "$top" -B "$top/build-perf" -G Ninja -DCMAKE_BUILD_TYPE=Release -DHOLLOWMERE_TESTS=OFF >/dev/null
 cmake --build "$top/build-perf"
-python3 "$top/bench/perf_table.py" "$top/build-perf"
+python3 "$top/bench/perf_table.py" "$top/build-perf" "$@"

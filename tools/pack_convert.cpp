@@ -294,22 +294,7 @@ std::vector<uint8_t> resample_width(const std::vector<uint8_t> &bgr, int w, int 
 }
 
 std::vector<uint8_t> game_bitmap(const std::vector<uint8_t> &bgr, int w, int h) {
-    auto pixel_bytes = static_cast<uint32_t>(bgr.size());
-    std::vector<uint8_t> v{'B', 'M'};
-    put32(v, 54 + pixel_bytes);
-    put32(v, 0);
-    put32(v, 54);
-    put32(v, 40);
-    put32(v, static_cast<uint32_t>(w));
-    put32(v, static_cast<uint32_t>(h));
-    put16(v, 1);
-    put16(v, 24);
-    put32(v, 0);
-    put32(v, pixel_bytes);
-    put32(v, 2835);
-    put32(v, 2835);
-    put32(v, 0);
-    put32(v, 0);
+    std::vector<uint8_t> v = game_bitmap_header(w, h);
     for (int y = h - 1; y >= 0; --y)
         v.insert(v.end(), bgr.begin() + static_cast<long>(y) * w * 3,
                  bgr.begin() + static_cast<long>(y + 1) * w * 3);
@@ -419,17 +404,23 @@ bool read_with_sndfile(const std::vector<uint8_t> &bytes, std::vector<float> *sa
     return ok;
 }
 
+// SDL's WAV reader over a copy (SDL 1.2's memory stream takes a writable pointer); the buffer
+// is the caller's to free with SDL_FreeWAV.
+bool load_with_sdl(const std::vector<uint8_t> &bytes, SDL_AudioSpec *format, Uint8 **buffer, Uint32 *length) {
+    std::vector<uint8_t> copy = bytes;
+    SDL_RWops *rw = SDL_RWFromMem(copy.data(), static_cast<int>(copy.size()));
+    return rw && SDL_LoadWAV_RW(rw, 1, format, buffer, length);
+}
+
 // What SDL's own reader takes but libsndfile does not: converted by SDL to 16-bit at the file's
 // rate and channel count, then read on as floats.
 bool read_with_sdl(const std::vector<uint8_t> &bytes, std::vector<float> *samples, int *channels, int *rate,
                    std::string *what) {
     if (bytes.empty() || bytes.size() > 0x7fffffff) return false;
-    std::vector<uint8_t> copy = bytes;
-    SDL_RWops *rw = SDL_RWFromMem(copy.data(), static_cast<int>(copy.size()));
     SDL_AudioSpec wav_format;
     Uint8 *buffer = nullptr;
     Uint32 length = 0;
-    if (!rw || !SDL_LoadWAV_RW(rw, 1, &wav_format, &buffer, &length)) return false;
+    if (!load_with_sdl(bytes, &wav_format, &buffer, &length)) return false;
     SDL_AudioCVT cvt;
     bool ok = wav_format.channels > 0 && wav_format.freq > 0 &&
               SDL_BuildAudioCVT(&cvt, wav_format.format, wav_format.channels, wav_format.freq, AUDIO_S16SYS,
@@ -469,12 +460,10 @@ bool is_game_sound(const std::vector<uint8_t> &bytes) {
         if (length > bytes.size() - (at + 8)) return false;
         at += 8 + static_cast<uint64_t>(length) + (length & 1);
     }
-    std::vector<uint8_t> copy = bytes;
-    SDL_RWops *rw = SDL_RWFromMem(copy.data(), static_cast<int>(copy.size()));
     SDL_AudioSpec wav_format;
     Uint8 *buffer = nullptr;
     Uint32 length = 0;
-    if (!rw || !SDL_LoadWAV_RW(rw, 1, &wav_format, &buffer, &length)) return false;
+    if (!load_with_sdl(bytes, &wav_format, &buffer, &length)) return false;
     SDL_FreeWAV(buffer);
     return wav_format.format == AUDIO_S16LSB && wav_format.channels == 1 &&
            wav_format.freq == pack_sound_rate && length > 0;
@@ -869,4 +858,17 @@ converted_file convert_resource_file(const std::string &file_name, const std::ve
         return kept(data);
     }
     }
+}
+
+std::vector<uint8_t> game_bitmap_header(int width, int height) {
+    uint32_t pixel_bytes = static_cast<uint32_t>(width) * static_cast<uint32_t>(height) * 3;
+    std::vector<uint8_t> v{'B', 'M'};
+    for (uint32_t field :
+         {54 + pixel_bytes, 0u, 54u, 40u, static_cast<uint32_t>(width), static_cast<uint32_t>(height)})
+        put32(v, field);
+    put16(v, 1);
+    put16(v, 24);
+    for (uint32_t field : {0u, pixel_bytes, 2835u, 2835u, 0u, 0u})
+        put32(v, field);
+    return v;
 }

@@ -35,3 +35,6 @@ converted_file convert_mtl_file(const std::string &name, const std::vector<uint8
 // for materials, by its extension (.mtl is Wavefront, anything else is the game's own text).
 // Every converted record has passed the same checks as verify.
 converted_file convert_resource_file(const std::string &file_name, const std::vector<uint8_t> &bytes);
+
+// The 54-byte file and information header of the game's 24-bit bottom-up bitmap.
+std::vector<uint8_t> game_bitmap_header(int width, int height);

@@ -2,6 +2,7 @@
 // builder's OBJ text (numbers rounded to four decimals; equal entries shared).
 
 #include "tools/gen/gen_common.h"
+#include "tools/pack_convert.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -97,29 +98,10 @@ uint8_t byte_of(float v) {
     return static_cast<uint8_t>(std::lround(clamp01(v) * 255.0f));
 }
 
-std::vector<uint8_t> bitmap_header(int width, int height) {
-    uint32_t pixel_bytes = static_cast<uint32_t>(width) * height * 3;
-    std::vector<uint8_t> v{'B', 'M'};
-    put32(v, 54 + pixel_bytes);
-    put32(v, 0);
-    put32(v, 54);
-    put32(v, 40);
-    put32(v, static_cast<uint32_t>(width));
-    put32(v, static_cast<uint32_t>(height));
-    put16(v, 1);
-    put16(v, 24);
-    put32(v, 0);
-    put32(v, pixel_bytes);
-    put32(v, 2835);
-    put32(v, 2835);
-    put32(v, 0);
-    put32(v, 0);
-    return v;
-}
 } // namespace
 
 std::vector<uint8_t> bitmap_bytes(const image &img) {
-    std::vector<uint8_t> v = bitmap_header(img.width, img.height);
+    std::vector<uint8_t> v = game_bitmap_header(img.width, img.height);
     for (int y = img.height - 1; y >= 0; --y)
         for (int x = 0; x < img.width; ++x) {
             const colour &c = img.at(x, y);
@@ -132,7 +114,7 @@ std::vector<uint8_t> bitmap_bytes(const image &img) {
 
 std::vector<uint8_t> bitmap_bytes_la(int width, int height, const std::vector<float> &lum,
                                      const std::vector<float> &alpha) {
-    std::vector<uint8_t> v = bitmap_header(width, height);
+    std::vector<uint8_t> v = game_bitmap_header(width, height);
     for (int y = height - 1; y >= 0; --y)
         for (int x = 0; x < width; ++x) {
             size_t i = static_cast<size_t>(y) * width + x;
