@@ -1,0 +1,119 @@
+// Whole pictures of the game with its generated pack, drawn on a real GL context (SDL's
+// offscreen driver) and compared with the reference pictures in tests/pictures: a seeded game
+// seen from behind the tank and from above, the title with the name entry, and both menu
+// pages. Any change to what reaches the screen shows up here; where the change is meant, run
+// the test with HOLLOWMERE_UPDATE_PICTURES=1, look at the new pictures and commit them.
+
+#include "combat/combat.h"
+#include "core/core.h"
+#include "menu/menu.h"
+#include "pack/pack.h"
+#include "render/render.h"
+#include "world/world.h"
+
+#include <SDL/SDL.h>
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int W = 320, H = 240;
+
+std::vector<uint8_t> read_picture() {
+    std::vector<uint8_t> rgb(W * H * 3), top_down(rgb.size());
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, W, H, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    for (int y = 0; y < H; ++y)
+        memcpy(&top_down[size_t(H - 1 - y) * W * 3], &rgb[size_t(y) * W * 3], W * 3);
+    return top_down;
+}
+
+// Compares with the reference of that name; llvmpipe may round an edge differently on
+// another processor, so a few pixels may differ, none by much.
+void expect_picture(const char *name) {
+    std::vector<uint8_t> got = read_picture();
+    std::string reference = std::string(HOLLOWMERE_SOURCE_DIR "/tests/pictures/") + name + ".png";
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION, image.width = W, image.height = H, image.format = PNG_FORMAT_RGB;
+    if (getenv("HOLLOWMERE_UPDATE_PICTURES")) {
+        ASSERT_TRUE(png_image_write_to_file(&image, reference.c_str(), 0, got.data(), 0, nullptr));
+        return;
+    }
+    std::vector<uint8_t> want(got.size());
+    png_image ref{};
+    ref.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_file(&ref, reference.c_str())) << reference;
+    ref.format = PNG_FORMAT_RGB;
+    ASSERT_EQ(ref.width * ref.height, unsigned(W * H)) << reference;
+    ASSERT_TRUE(png_image_finish_read(&ref, nullptr, want.data(), 0, nullptr)) << reference;
+    int differing = 0;
+    for (size_t i = 0; i < got.size(); i += 3)
+        differing += std::abs(got[i] - want[i]) > 24 || std::abs(got[i + 1] - want[i + 1]) > 24 ||
+                     std::abs(got[i + 2] - want[i + 2]) > 24;
+    if (differing > 8) {
+        std::string drawn = std::string("picture_") + name + ".png";
+        png_image_write_to_file(&image, drawn.c_str(), 0, got.data(), 0, nullptr);
+        ADD_FAILURE() << name << ": " << differing << " pixels differ from " << reference << "; drawn: " << drawn;
+    }
+}
+
+} // namespace
+
+TEST(Pictures, ASeededGameTheTitleAndTheMenuLookAsTheyDid) {
+    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
+    ASSERT_NE(SDL_SetVideoMode(W, H, 32, SDL_OPENGL), nullptr) << SDL_GetError();
+    game_record *g = new_game_record();
+    game = g;
+    default_settings(&g->settings);
+    g->settings.width = W, g->settings.height = H;
+    int open_error = 0;
+    testing::internal::CaptureStdout();
+    g->pack = load_pack(HOLLOWMERE_PACK_FILE, &open_error);
+    ASSERT_NE(g->pack, nullptr);
+    srand(17);
+    gl_setup(g);
+    register_tank_type(g, "player", 120.0f, 35.0f, 100.0f, 1.6f, 0.3f, 100.0f, "object_tank_1",
+                       "texture_tank_1", "material_tank");
+    register_tank_type(g, "grunt", 90.0f, 15.0f, 100.0f, 1.6f, 3.0f, 100.0f, "object_tank_1",
+                       "texture_tank_1", "material_tank");
+    new_game(g);
+    testing::internal::GetCapturedStdout();
+    g->flags = FLAG_PLAYING;
+
+    // A fight under way: enemies in play, missiles, smoke, an explosion, a barrel carried off.
+    driver_options o;
+    o.tick = 0.02f;
+    for (int i = 0; i < 750; ++i) {
+        drive_pilot(g, o);
+        headless_tick(g, o);
+    }
+    draw_frame(g);
+    expect_picture("play");
+    g->settings.view_mode = 1;
+    draw_frame(g);
+    expect_picture("overhead");
+    g->settings.view_mode = 0;
+
+    g->flags = FLAG_GAME_OVER | FLAG_QUALIFIES;
+    strcpy(g->player_name, "ab%d");
+    g->name_cursor = 4;
+    g->game_time = 40.75f;
+    instructions_scroll = 12.0f;
+    draw_frame(g);
+    expect_picture("title");
+
+    g->flags = FLAG_PLAYING | FLAG_MENU;
+    build_menus();
+    settings_menu->current = settings_menu->first->next->next;
+    draw_frame(g);
+    expect_picture("menu");
+    menu_page = 2;
+    draw_frame(g);
+    expect_picture("controls");
+    SDL_Quit();
+}
