@@ -153,7 +153,7 @@ def main():
         wanted = set()
         with open(os.environ["MUTATION_ONLY"]) as fh:
             for line in fh:
-                m = re.match(r"^(?:\[\d+/\d+\] )?(\S+):(\d+)  (.*) -> (.*?)(?:  (?:SURVIVED|killed|did not build))?$",
+                m = re.match(r"^(?:\[\d+/\d+\] )?(\S+):(\d+)  (.*) -> (.*?)(?:  (?:SURVIVED|killed.*|did not build))?$",
                              line.rstrip("\n"))
                 if m:
                     wanted.add((m.group(1), int(m.group(2)), m.group(3), m.group(4)))
@@ -179,7 +179,7 @@ def main():
                 else:
                     killed += 1
                     kills.append(failing)
-                    verdict = "killed"
+                    verdict = "killed by " + " ".join(sorted(failing))
         finally:
             with open(path, "w") as fh:
                 fh.write(original)

@@ -72,7 +72,7 @@ TEST_F(FrameUpdate, TitleFramesLastATenthAndDrawOneRandomNumber) {
         rand();
         EXPECT_EQ(next, rand()) << "exactly one draw";
         EXPECT_GE(ms, std::max(0, 100 - dt) - 1);
-        if (dt >= 100) EXPECT_LT(ms, 50) << "no padding for a frame that took its tenth";
+        EXPECT_TRUE(dt < 100 || ms < 50) << "no padding for a frame that took its tenth: " << ms;
     }
 }
 
@@ -188,7 +188,7 @@ TEST_F(FrameUpdate, TheEndingFrameDecidesOnTheFinalScoreAndSilencesTheEngines) {
 TEST(KeyEvents, SymbolsBeyondTheTableAreIgnored) {
     for (int &k : key_state)
         k = 0;
-    key_event(5000, true);
+    key_event(KEY_COUNT, true); // the slot past the table holds last_key
     key_event(-3, true);
     EXPECT_EQ(last_key, 0);
     key_event(SDLK_a, true);
@@ -208,20 +208,6 @@ TEST(Helpers, TheFrameTimerStartsAtZeroThenCountsMilliseconds) {
     EXPECT_GE(ms, 29);
     EXPECT_LT(elapsed_ms(), ms) << "measured from the previous call";
     SDL_Quit();
-}
-
-TEST(Helpers, RandomUnitStaysWithinZeroAndOne) {
-    srand(17);
-    double lo = 1, hi = 0;
-    for (int i = 0; i < 200000; ++i) {
-        double r = random_unit();
-        lo = std::min(lo, r);
-        hi = std::max(hi, r);
-    }
-    EXPECT_GE(lo, 0.0);
-    EXPECT_LT(lo, 0.001);
-    EXPECT_LE(hi, 1.0);
-    EXPECT_GT(hi, 0.999);
 }
 
 } // namespace

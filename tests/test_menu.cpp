@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <tuple>
+#include <unistd.h>
 
 namespace {
 
@@ -125,12 +126,22 @@ TEST_F(Menu, KeyItemWaitsThenTakesAnyKeyEvenOneAlreadyBound) {
     EXPECT_EQ(selected_menu()->current, item("reset defaults")) << "after binding the arrows move again";
 }
 
-TEST_F(Menu, ResetGameStartsANewGameBehindTheOpenMenu) {
+TEST_F(Menu, ResetStartsANewGameBehindTheOpenMenuResumeClosesItAndQuitExits) {
     g->score = 1234;
     select("reset game");
     press(SDLK_RETURN);
     EXPECT_EQ(g->score, 0);
     EXPECT_EQ(g->flags, FLAG_GAME_OVER | FLAG_MENU) << "the menu stays open over the title";
+    select("resume game");
+    press(SDLK_RETURN);
+    EXPECT_EQ(g->flags, FLAG_GAME_OVER);
+    g->flags |= FLAG_MENU;
+    select("quit");
+    scratch_dir dir; // where the exit writes the settings
+    auto confirm_quit = [&] {
+        if (chdir(dir.path.c_str()) == 0) press(SDLK_RETURN), press(SDLK_RETURN);
+    };
+    EXPECT_EXIT(confirm_quit(), testing::ExitedWithCode(0), "");
 }
 
 } // namespace

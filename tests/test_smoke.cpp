@@ -38,11 +38,13 @@ struct Smoke : ::testing::Test {
             ++n;
         return n;
     }
-    // Lays smoke for `steps` identical steps of the given length along x and counts the puffs.
-    int lay_steps(int steps, float length, int flags) {
+    // Lays smoke for `steps` identical steps from (0, 0, 1.5) and counts the puffs; a step given
+    // by its length runs along x.
+    int lay_steps(int steps, float length, int flags, point3 to = {0, 0, 0}) {
         clear();
+        if (length > 0) to = {length, 0, 1.5f};
         for (int k = 0; k < steps; ++k)
-            lay_smoke(g, {0, 0, 1.5f}, {length, 0, 1.5f}, flags);
+            lay_smoke(g, {0, 0, 1.5f}, to, flags);
         return count();
     }
     double mean_opacity() const {
@@ -70,9 +72,12 @@ TEST_F(Smoke, EachKindOfPuffSpansItsRanges) {
         float smoke_puff::*member;
         float missile_lo, missile_hi, debris_lo, debris_hi;
     } ranges[] = {
-        {"x", &smoke_puff::x, -0.4f, 0, -0.4f, 0}, // behind the step's start, up to a step back
-        {"z", &smoke_puff::z, 1.5f, 1.5f, 3, 4},
+        // Behind the step's start, up to a step back (the step runs to (0.4, 0.2, 1.6)).
+        {"x", &smoke_puff::x, -0.4f, 0, -0.4f, 0},
+        {"y", &smoke_puff::y, -0.2f, 0, -0.2f, 0},
+        {"z", &smoke_puff::z, 1.4f, 1.5f, 2.9f, 4},
         {"vx", &smoke_puff::vx, 0, 2.25f, 0, 2.25f},
+        {"vy", &smoke_puff::vy, 0, 3, 0, 3},
         {"vz", &smoke_puff::vz, 0, 3.75f, 7.5f, 12.75f},
         {"size", &smoke_puff::size, 0.5f, 0.8f, 1, 2},
         {"brightness", &smoke_puff::brightness, 0.1f, 0.4f, 0.1f, 0.4f},
@@ -80,7 +85,7 @@ TEST_F(Smoke, EachKindOfPuffSpansItsRanges) {
         {"opacity", &smoke_puff::opacity, 0.1125f, 0.225f, 0.45f, 0.9f}, // at a spacing of 1.5
     };
     for (int flags : {int(MISSILE), 0}) {
-        lay_steps(3000, 0.4f, flags);
+        lay_steps(3000, 0, flags, {0.4f, 0.2f, 1.6f});
         for (const range &r : ranges) {
             SCOPED_TRACE(std::string(r.field) + (flags ? " of missile smoke" : " of debris smoke"));
             float lo = flags ? r.missile_lo : r.debris_lo, hi = flags ? r.missile_hi : r.debris_hi;
@@ -109,14 +114,14 @@ TEST_F(Smoke, PuffsDriftAndAreRemovedAtLifeZero) {
     g->tick_seconds = 0.125f;
     for (float life : {0.125f, 1.0f, 0.125f}) { // head and tail die this tick
         auto *p = static_cast<smoke_puff *>(calloc(1, sizeof(smoke_puff)));
-        p->vx = 8;
+        p->vx = 8, p->vy = -4, p->vz = 2;
         p->life = p->initial_life = life;
         p->next = g->smoke;
         g->smoke = p;
     }
     update_smoke(g);
     ASSERT_EQ(count(), 1);
-    EXPECT_EQ(g->smoke->x, 1.0f);
+    EXPECT_EQ(std::tuple(g->smoke->x, g->smoke->y, g->smoke->z), std::tuple(1.0f, -0.5f, 0.25f));
     EXPECT_EQ(g->smoke->life, 0.875f);
     for (int k = 0; k < 7; ++k)
         update_smoke(g);

@@ -33,18 +33,14 @@ float vertex_height(const geo *g, int i, int j) {
 
 } // namespace
 
-TEST(Terrain, SameSeedGivesIdenticalFieldAfterTheStatedDraws) {
+TEST(Terrain, AFieldTakesTheStatedDraws) {
     field_ptr a = field_from_seed(17);
-    int after_a = rand();
-    field_ptr b = field_from_seed(17);
-    EXPECT_EQ(a->vertices, b->vertices);
-    EXPECT_EQ(a->normals, b->normals);
-    EXPECT_NE(a->vertices, field_from_seed(18)->vertices);
+    int after = rand();
     // The noise tables take 1791 draws, then each vertex three for its provisional normal.
     srand(17);
     for (int k = 0; k < 1791 + 3 * VERTS; ++k)
         rand();
-    EXPECT_EQ(rand(), after_a);
+    EXPECT_EQ(rand(), after);
 }
 
 TEST(Terrain, NoiseVanishesOnTheLatticeAndOctavesScaleByBetaAndFadeByAlpha) {
@@ -54,13 +50,17 @@ TEST(Terrain, NoiseVanishesOnTheLatticeAndOctavesScaleByBetaAndFadeByAlpha) {
     struct {
         double x, y, alpha, beta;
         int octaves;
-    } cases[] = {{0.3, 0.7, 1.05, 1.5, 5}, {12.25, 3.5, 2.0, 2.0, 3}, {1.1, 1.9, 1.05, 1.5, 1}};
+        double noise; // of seed 17's tables
+    } cases[] = {{0.3, 0.7, 1.05, 1.5, 5, 0.14214802518104963},
+                 {12.25, 3.5, 2.0, 2.0, 3, -0.35935985211560234},
+                 {1.1, 1.9, 1.05, 1.5, 1, -0.050369886082670512},
+                 {-4.6, 2.2, 1.05, 1.5, 1, 0.12156250820438894}};
     for (const auto &c : cases) {
+        EXPECT_NEAR(noise2d(c.x, c.y), c.noise, 1e-12) << c.x << "," << c.y;
         double sum = 0, x = c.x, y = c.y, weight = 1;
         for (int k = 0; k < c.octaves; ++k, x *= c.beta, y *= c.beta, weight /= c.alpha)
             sum += noise2d(x, y) * weight;
         EXPECT_NEAR(fractal_noise2d(c.x, c.y, c.alpha, c.beta, c.octaves), sum, 1e-12);
-        EXPECT_LE(std::fabs(noise2d(c.x, c.y)), 1.0);
     }
 }
 
