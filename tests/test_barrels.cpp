@@ -1,4 +1,4 @@
-// Barrels: the stock reset by a new game, falling with one thud, lifting away, and the pushing
+// Barrels: falling with one thud, lifting away, and the pushing
 // between barrels and between a tank and a barrel, including ties and a collapsed cluster.
 
 #include "audio/audio.h"
@@ -54,27 +54,6 @@ struct Barrels : ::testing::Test {
 };
 
 } // namespace
-
-TEST_F(Barrels, NewGameRestoresAllEighteenWithFreshHeadings) {
-    g->barrels = make_barrels(nullptr);
-    std::vector<barrel *> records;
-    for (barrel *b = g->barrels; b; b = b->next)
-        records.push_back(b);
-    ASSERT_EQ(records.size(), 18u);
-    *records[0] = {40, 40, 0, 0, BARREL_GONE, 0, 0, records[0]->next};
-    *records[1] = {3, 3, 12, 0, BARREL_LIFTING, 12, 0.5f, records[1]->next}; // airborne
-    srand(9);
-    EXPECT_EQ(make_barrels(g->barrels), records[0]);
-    srand(9); // one heading drawn per barrel, in list order
-    int k = 0;
-    for (barrel *b = g->barrels; b; b = b->next, ++k) {
-        ASSERT_EQ(b, records[k]);
-        EXPECT_TRUE(b->x == barrel_stock[k][0] && b->y == barrel_stock[k][1] && b->state == BARREL_GROUND)
-            << k;
-        EXPECT_TRUE(b->lift == 0 && b->peak == 0 && b->timer == 0) << k;
-        EXPECT_EQ(b->heading, static_cast<float>(random_unit() * 360)) << k;
-    }
-}
 
 TEST_F(Barrels, DroppedBarrelThudsOnceAtItsPeakWhereItLands) {
     device_spec = SDL_AudioSpec{16000, AUDIO_S16LSB, 2, 0, 512, 0, 0, nullptr, nullptr};

@@ -1,6 +1,6 @@
 // Settings menu on a real GL context (SDL's offscreen driver): live video-mode switching from
-// the menu, modes the platform refuses, and the drawing of a page without leaving GL state
-// behind. The offscreen display refuses full screen and 1280x1024.
+// the menu and modes the platform refuses. The offscreen display refuses full screen and
+// 1280x1024.
 
 #include "core/core.h"
 #include "menu/menu.h"
@@ -64,27 +64,6 @@ TEST_F(MenuGl, ResolutionSwitchesAtOnceAndARefusedModeKeepsTheWindow) {
     press("  resolution", SDLK_LEFT);
     press("  resolution", SDLK_LEFT);
     expect_mode(640, 480);
-}
-
-TEST_F(MenuGl, DrawingLeavesTheStateAsFound) {
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    text_centred = 1;
-    for (int page : {1, 2, 3}) { // the third shows nothing
-        menu_page = page;
-        draw_settings_screen(g);
-    }
-    for (GLenum state : {GL_DEPTH_TEST, GL_LIGHTING, GL_FOG, GL_TEXTURE_2D, GL_DEPTH_WRITEMASK}) {
-        GLboolean on = GL_FALSE;
-        glGetBooleanv(state, &on);
-        EXPECT_TRUE(on) << state;
-    }
-    GLfloat mv[16];
-    glGetFloatv(GL_MODELVIEW_MATRIX, mv);
-    EXPECT_FLOAT_EQ(mv[14], 0) << "the model-view matrix is left as found";
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    EXPECT_EQ(text_centred, 1) << "texts are drawn uncentred, and the setting is put back";
-    text_centred = 0;
 }
 
 } // namespace

@@ -1,6 +1,6 @@
-// Rendering on a real GL context (SDL's offscreen driver): the texture registry, a tank type's
-// mesh lit with its material and texture, every polygon kind, the name-entry frame read back as
-// pixels, and a video-mode switch that loses nothing.
+// Rendering on a real GL context (SDL's offscreen driver): the texture registry and a
+// video-mode switch that loses no texture, mesh or glyph. How whole frames look is checked by
+// test_pictures_gl.
 
 #include "render/render.h"
 
@@ -45,13 +45,6 @@ const char *tank_mesh =
     "# test tank\nv -1 -10 1\nv 1 -10 1\nv 1 -10 -1\nv -1 -10 -1\nvn 0 -1 0\nvt 0 0\nvt 1 1\n"
     "f 1/1/1 2/2/1 3/2/1 4/1/1\n";
 
-// A triangle, a quad and a pentagon side by side, 20 units ahead.
-const char *three_kinds =
-    "v -9 -20 1\nv -5 -20 1\nv -7 -20 -2\n"
-    "v -2 -20 1\nv 2 -20 1\nv 2 -20 -2\nv -2 -20 -2\n"
-    "v 6 -20 1\nv 9 -20 0\nv 8 -20 -2\nv 5 -20 -2\nv 4 -20 0\nvn 0 -1 0\nvt 0.5 0.5\n"
-    "f 1/1/1 2/1/1 3/1/1\nf 4/1/1 5/1/1 6/1/1 7/1/1\nf 8/1/1 9/1/1 10/1/1 11/1/1 12/1/1\n";
-
 struct image {
     int width, height;
     std::vector<uint8_t> rgb; // bottom row first, as GL reads
@@ -90,7 +83,6 @@ class RenderGl : public ::testing::Test {
             {"texture_tank_1", solid_bmp(255, 255, 128)},
             {"texture_streaks_1", solid_bmp(10, 20, 30)},
             {"object_tank_1", text_bytes(tank_mesh)},
-            {"object_kinds", text_bytes(three_kinds)},
             {"material_tank",
              text_bytes("# tank\nemit 0 0 0.5\nambient 0 0 0\ndiffuse 0.8 0 0\nspecular 0 0 0\n")},
         }));
@@ -170,68 +162,6 @@ TEST_F(RenderGl, TextureRegistryKeysOnNameAndChannelsAndUploadsTheConversion) {
     EXPECT_EQ(texture_registry, head);
     free_pack(g->pack);
     g->pack = old;
-}
-
-TEST_F(RenderGl, MeshesDrawLitWithMaterialAndTextureAndInEveryPolygonKind) {
-    tank_type *t = find_tank_type(g, "player");
-    ASSERT_TRUE(t->geo && t->geo->material && t->geo->texture);
-    // Red from the diffuse colour, blue from the emission halved by the texture's blue.
-    std::vector<int> p = tank_centre(640, 480);
-    EXPECT_NEAR(p[0], 204, 8);
-    EXPECT_LT(p[1], 8);
-    EXPECT_NEAR(p[2], 64, 8);
-    EXPECT_EQ(read_frame(640, 480).at(5, 5)[0], 0) << "only the square is drawn";
-
-    // Without texture or material a mesh draws with whatever is current.
-    pack_entry *e = find_resource(g->pack, "object_kinds");
-    geo *kinds = parse_obj("object_kinds", reinterpret_cast<const char *>(e->data), e->size);
-    ASSERT_NE(kinds, nullptr);
-    clear();
-    glDisable(GL_LIGHTING);
-    glDisable(GL_TEXTURE_2D);
-    glColor4f(1, 1, 1, 1);
-    draw_geo(kinds);
-    draw_geo(nullptr);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_TEXTURE_2D);
-    image im = read_frame(640, 480);
-    // At depth 20 the view spans ±12 by ±9.
-    auto lit = [&](float x) { return im.at(int((x + 12) / 24 * 640), 240)[0] > 200; };
-    EXPECT_TRUE(lit(-7)) << "triangle";
-    EXPECT_TRUE(lit(0)) << "quad";
-    EXPECT_TRUE(lit(6.5f)) << "pentagon";
-    EXPECT_FALSE(lit(-3.5f));
-    free_geo(kinds);
-}
-
-TEST_F(RenderGl, NameEntryFrameShowsPromptNameAndBlinkingCursorOverTheTitle) {
-    // The scene draws from a pack without its meshes and textures, and the drawing leaves state alone.
-    g->flags = FLAG_GAME_OVER | FLAG_QUALIFIES;
-    strcpy(g->player_name, "AB%dC");
-    g->name_cursor = 5;
-    auto cursor_pixels = [&](float game_time) {
-        g->game_time = game_time;
-        clear();
-        draw_frame(g);
-        image im = read_frame(640, 480);
-        EXPECT_GT(im.cyan_in(-20, -4, 20, -1.5f), 500) << "the prompt";
-        EXPECT_GT(im.cyan_in(-20, -7.5f, -12, -5), 200) << "the name";
-        EXPECT_GT(im.cyan_in(-22, 21.5f, 22, 27.3f), 500) << "GAME OVER behind the prompt";
-        return im.cyan_in(-9.3f, -7.5f, -8.2f, -5);
-    };
-    EXPECT_GT(cursor_pixels(0.7f), 10);
-    EXPECT_EQ(cursor_pixels(0.2f), 0);
-    EXPECT_EQ(g->flags, FLAG_GAME_OVER | FLAG_QUALIFIES);
-    // Text drawing, even of nothing, leaves the baseline as it found it.
-    glFrontFace(GL_CW);
-    draw_text("%s", "");
-    draw_text(nullptr);
-    GLint front = 0, depth = 0;
-    glGetIntegerv(GL_FRONT_FACE, &front);
-    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
-    EXPECT_EQ(front, GL_CCW);
-    EXPECT_EQ(depth, 1);
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING) && glIsEnabled(GL_DEPTH_TEST));
 }
 
 TEST_F(RenderGl, ModeSwitchKeepsTexturesMeshesAndGlyphs) {
