@@ -1,7 +1,7 @@
 // Terrain: the noise and its octaves, the field built from a seed (heights, grid, texture
-// coordinates, normals, winding; the draws it takes are pinned by the seeded games), and the
-// ground-height lookup at vertices,
-// edges, outside the field and before the field exists. No GL needed.
+// coordinates, normals, winding), and the ground-height lookup at vertices, edges, outside the
+// field and before the field exists. No GL needed; the draws a field takes are pinned by the
+// seeded games.
 
 #include "core/core.h"
 #include "render/render.h"
