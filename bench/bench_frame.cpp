@@ -52,10 +52,7 @@ bool set_up() {
         return false;
     }
     gl_setup(game);
-    register_tank_type(game, "player", 120.0f, 35.0f, 100.0f, 1.6f, 0.3f, 100.0f, "object_tank_1",
-                       "texture_tank_1", "material_tank");
-    register_tank_type(game, "grunt", 90.0f, 15.0f, 100.0f, 1.6f, 3.0f, 100.0f, "object_tank_1",
-                       "texture_tank_1", "material_tank");
+    register_game_tank_types(game);
     game->field = nullptr;
     new_game(game);
     ready = true;

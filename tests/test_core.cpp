@@ -22,10 +22,7 @@ class FrameUpdate : public ::testing::Test {
   protected:
     void SetUp() override {
         g = make_test_game();
-        register_tank_type(g, "player", 120, 35, 100, 1.6f, 0.3f, 100, "object_tank_1", "texture_tank_1",
-                           "material_tank");
-        register_tank_type(g, "grunt", 90, 15, 100, 1.6f, 3.0f, 100, "object_tank_1", "texture_tank_1",
-                           "material_tank");
+        register_game_tank_types(g);
         new_game(g);
         for (int &k : key_state)
             k = 0;

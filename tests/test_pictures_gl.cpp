@@ -58,7 +58,8 @@ void expect_picture(const char *name) {
     if (differing > 8) {
         std::string drawn = std::string("picture_") + name + ".png";
         png_image_write_to_file(&image, drawn.c_str(), 0, got.data(), 0, nullptr);
-        ADD_FAILURE() << name << ": " << differing << " pixels differ from " << reference << "; drawn: " << drawn;
+        ADD_FAILURE() << name << ": " << differing << " pixels differ from " << reference
+                      << "; drawn: " << drawn;
     }
 }
 
@@ -77,10 +78,7 @@ TEST(Pictures, ASeededGameTheTitleAndTheMenuLookAsTheyDid) {
     ASSERT_NE(g->pack, nullptr);
     srand(17);
     gl_setup(g);
-    register_tank_type(g, "player", 120.0f, 35.0f, 100.0f, 1.6f, 0.3f, 100.0f, "object_tank_1",
-                       "texture_tank_1", "material_tank");
-    register_tank_type(g, "grunt", 90.0f, 15.0f, 100.0f, 1.6f, 3.0f, 100.0f, "object_tank_1",
-                       "texture_tank_1", "material_tank");
+    register_game_tank_types(g);
     new_game(g);
     testing::internal::GetCapturedStdout();
     g->flags = FLAG_PLAYING;

@@ -65,8 +65,8 @@ TEST_F(SettingsFile, AValidFileComesThroughAndOnlyFullScreenSizesSnap) {
         size_t bytes;
         int read_width, read_height;
     } cases[] = {
-        {2, 0, 800, 600, 808, 640, 480},  {1, 0, 800, 600, 807, 640, 480},    {1, 1, 1000, 700, 808, 1024, 768},
-        {1, 1, 800, 600, 808, 800, 600},  {1, 1, 641, 480, 808, 800, 600},    {1, 1, 2000, 2000, 808, 1280, 1024},
+        {2, 0, 800, 600, 808, 640, 480}, {1, 0, 800, 600, 807, 640, 480}, {1, 1, 1000, 700, 808, 1024, 768},
+        {1, 1, 800, 600, 808, 800, 600}, {1, 1, 641, 480, 808, 800, 600}, {1, 1, 2000, 2000, 808, 1280, 1024},
         {1, 0, 641, 481, 808, 641, 481},
     };
     for (const auto &c : cases) {
@@ -88,15 +88,25 @@ TEST_F(SettingsFile, EachDamagedFieldGetsItsOwnDefaultBack) {
     default_settings(&good);
     good.audio_level = 0.5f;
     good.key_fire = 'f';
-    const size_t smoke = offsetof(settings_block, smoke_detail), audio = offsetof(settings_block, audio_level);
+    const size_t smoke = offsetof(settings_block, smoke_detail),
+                 audio = offsetof(settings_block, audio_level);
     const struct {
         size_t at;
         double value, mended;
     } cases[] = {
-        {offsetof(settings_block, width), 0, 640},  {offsetof(settings_block, height), 100000, 480},
-        {offsetof(settings_block, bit_depth), 24, 16}, {smoke, 0, 1.5}, {smoke, -2, 1.5}, {smoke, NAN, 1.5},
-        {smoke, 1e-4, 0.5}, {smoke, 1.2, 1.0}, {smoke, 100, 3.0}, {audio, 7, 0.8}, {audio, NAN, 0.8},
-        {offsetof(settings_block, key_fire), 4000, 32}, {offsetof(settings_block, key_left), 0, 276},
+        {offsetof(settings_block, width), 0, 640},
+        {offsetof(settings_block, height), 100000, 480},
+        {offsetof(settings_block, bit_depth), 24, 16},
+        {smoke, 0, 1.5},
+        {smoke, -2, 1.5},
+        {smoke, NAN, 1.5},
+        {smoke, 1e-4, 0.5},
+        {smoke, 1.2, 1.0},
+        {smoke, 100, 3.0},
+        {audio, 7, 0.8},
+        {audio, NAN, 0.8},
+        {offsetof(settings_block, key_fire), 4000, 32},
+        {offsetof(settings_block, key_left), 0, 276},
         {offsetof(settings_block, view_mode), 9, 0},
     };
     auto poke = [&](settings_block &block, size_t at, double value) {
@@ -110,7 +120,8 @@ TEST_F(SettingsFile, EachDamagedFieldGetsItsOwnDefaultBack) {
         settings_block damaged = good, expected = good;
         poke(damaged, c.at, c.value);
         poke(expected, c.at, c.mended);
-        EXPECT_EQ(block_bytes(round_trip(damaged)), block_bytes(expected)) << "offset " << c.at << ": " << c.value;
+        EXPECT_EQ(block_bytes(round_trip(damaged)), block_bytes(expected))
+            << "offset " << c.at << ": " << c.value;
     }
     settings_block unterminated = good;
     memset(unterminated.high_names[4], 'a', NAME_LENGTH);

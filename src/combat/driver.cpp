@@ -104,10 +104,7 @@ game_record *start_headless_game(const driver_options &options) {
         key_state[i] = 0;
     last_key = 0;
     srand(options.seed);
-    register_tank_type(g, "player", 120.0f, 35.0f, 100.0f, 1.6f, 0.3f, 100.0f, "object_tank_1",
-                       "texture_tank_1", "material_tank");
-    register_tank_type(g, "grunt", 90.0f, 15.0f, 100.0f, 1.6f, 3.0f, 100.0f, "object_tank_1",
-                       "texture_tank_1", "material_tank");
+    register_game_tank_types(g);
     new_game(g);
     g->flags = FLAG_PLAYING;
     tally = combat_tally{};

@@ -318,6 +318,13 @@ void register_tank_type(game_record *g, const char *name, float turn_rate, float
     g->tank_types = t;
 }
 
+void register_game_tank_types(game_record *g) {
+    register_tank_type(g, "player", 120.0f, 35.0f, 100.0f, 1.6f, 0.3f, 100.0f, "object_tank_1",
+                       "texture_tank_1", "material_tank");
+    register_tank_type(g, "grunt", 90.0f, 15.0f, 100.0f, 1.6f, 3.0f, 100.0f, "object_tank_1",
+                       "texture_tank_1", "material_tank");
+}
+
 tank_type *find_tank_type(game_record *g, const char *name) {
     if (!name) return nullptr;
     for (tank_type *t = g->tank_types; t; t = t->next)

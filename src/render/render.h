@@ -101,6 +101,8 @@ void register_tank_type(game_record *game, const char *name, float turn_rate, fl
                         float radius, float reload_time, float param6, const char *object,
                         const char *texture_name, const char *material_name);
 tank_type *find_tank_type(game_record *game, const char *name);
+// The two types the game plays with: the player's tank and the enemies' "grunt".
+void register_game_tank_types(game_record *game);
 dlist *unit_quad();
 
 // --- font and text ---
