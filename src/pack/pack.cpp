@@ -15,6 +15,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -63,6 +64,25 @@ size_t pack_read(pack_reader &r, uint8_t *dest, size_t n) {
     return delivered;
 }
 
+// A record name as it may go into a message: a damaged pack can hold any bytes in a name, so
+// control and non-ASCII bytes are written as \xNN, and a long name is cut after 64 bytes.
+std::string printable_name(const char *name) {
+    std::string out;
+    size_t n = 0;
+    for (; name[n] && n < 64; ++n) {
+        auto c = static_cast<unsigned char>(name[n]);
+        if (c >= 0x20 && c < 0x7f) {
+            out += static_cast<char>(c);
+        } else {
+            char hex[5];
+            snprintf(hex, sizeof hex, "\\x%02x", c);
+            out += hex;
+        }
+    }
+    if (name[n]) out += "...";
+    return out;
+}
+
 // How many bytes the whole stream decodes to, by the same rules as pack_read.
 size_t decoded_size(const uint8_t *bytes, size_t size) {
     size_t total = 0;
@@ -99,7 +119,7 @@ pack_entry *decode_stream(pack_reader &r, const char *source) {
         if (size > remaining) {
             header[PACK_HEADER_SIZE - 1] = 0;
             fprintf(stderr, "%s: record %s cut short (%u bytes stated), dropped\n", source,
-                    reinterpret_cast<const char *>(header + 4), size);
+                    printable_name(reinterpret_cast<const char *>(header + 4)).c_str(), size);
             break;
         }
         auto *entry = static_cast<pack_entry *>(malloc(sizeof(pack_entry)));
@@ -115,7 +135,7 @@ pack_entry *decode_stream(pack_reader &r, const char *source) {
         entry->data = data;
         remaining -= pack_read(r, data, size);
         // Only records that are kept are reported loaded.
-        printf("loaded %s : %d bytes\n", entry->name, static_cast<int>(entry->size));
+        printf("loaded %s : %d bytes\n", printable_name(entry->name).c_str(), static_cast<int>(entry->size));
         entry->next = head;
         head = entry;
     }
