@@ -112,8 +112,19 @@ TEST_F(Barrels, PushedBarrelsEndApartInEqualSharesAndTankYieldsHalf) {
     EXPECT_NEAR((a->x + b->x) / 2, 0.25f, 1e-5);
     EXPECT_TRUE(a->y == 0 && b->y == 0);
 
+    // Pushed on into a third, the pair's line turns; each of a pair turns by half of that turn
+    // (as it stands when the pair is apart), in opposite senses, so that the headings add up
+    // to nothing. The values are this layout's, pinned.
+    barrel *c = add(0.75f, 0.5f);
+    a->x = 0, b->x = 0.5f;
+    separate_barrels(g, a);
+    EXPECT_NEAR(a->heading, 3.0427f, 1e-3);
+    EXPECT_NEAR(c->heading, -10.9239f, 1e-3);
+    EXPECT_NEAR(a->heading + b->heading + c->heading, 0, 1e-3);
+    c->state = BARREL_GONE;
+
     // A tank driving into a barrel is pushed back half as far as the barrel.
-    b->x = 21.5f;
+    b->x = 21.5f, b->y = 0;
     t.x = 20;
     t.prev_x = 19.9f;
     push_barrels(g, &t);

@@ -126,8 +126,13 @@ TEST(PackLoading, FilesEmptyMissingAndCutShort) {
     free_pack(head);
     EXPECT_NE(out.find("loaded texture_a : 300 bytes\n"), std::string::npos);
 
+    // A directory in the pack's place reads as an empty file.
+    EXPECT_EQ(load_pack(dir.path.c_str(), &error), nullptr);
+
     // Cut inside the last record's data, then inside its header: the whole records survive.
-    for (size_t cut : {plain.size() - 3, plain.size() - 8 - PACK_HEADER_SIZE}) {
+    const std::pair<size_t, const char *> cuts[] = {{plain.size() - 3, "cut.data: record "},
+                                                    {plain.size() - 8 - PACK_HEADER_SIZE, "header"}};
+    for (auto [cut, message] : cuts) {
         std::vector<uint8_t> part(plain.begin(), plain.begin() + static_cast<long>(cut));
         write_file(dir.file("cut.data"), encode_pack_stream(part));
         testing::internal::CaptureStderr();
@@ -138,7 +143,7 @@ TEST(PackLoading, FilesEmptyMissingAndCutShort) {
         EXPECT_EQ(count_pack_entries(head), 2);
         EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 2)
             << "only kept records are reported: " << lines;
-        EXPECT_NE(err.find("cut short"), std::string::npos);
+        EXPECT_NE(err.find(message), std::string::npos) << err;
         free_pack(head);
     }
 }

@@ -148,8 +148,9 @@ std::string record_damage(const std::vector<uint8_t> &plain) {
         memcpy(name, &plain[at + 4], sizeof name);
         name[511] = 0;
         if (plain.size() - at - PACK_HEADER_SIZE < size)
-            return "record " + std::to_string(index + 1) + " (" + name + ") states " + std::to_string(size) +
-                   " bytes but only " + std::to_string(plain.size() - at - PACK_HEADER_SIZE) + " follow";
+            return "record " + std::to_string(index + 1) + " (" + printable_name(name) + ") states " +
+                   std::to_string(size) + " bytes but only " +
+                   std::to_string(plain.size() - at - PACK_HEADER_SIZE) + " follow";
         at += PACK_HEADER_SIZE + static_cast<size_t>(size);
         ++index;
     }
@@ -335,7 +336,8 @@ bool bitmap_size(const std::vector<uint8_t> &data, int32_t *width, int32_t *heig
 void list_records(const std::vector<pack_record> &records, FILE *out) {
     for (const pack_record &r : records) {
         resource_kind kind = kind_of(r.name);
-        fprintf(out, "%-24s %9zu  %s", r.name.c_str(), r.data.size(), kind_label(kind));
+        fprintf(out, "%-24s %9zu  %s", printable_name(r.name.c_str()).c_str(), r.data.size(),
+                kind_label(kind));
         int32_t w, h;
         if (kind == resource_kind::texture && bitmap_size(r.data, &w, &h)) fprintf(out, "  %dx%d", w, h);
         fputc('\n', out);
@@ -351,7 +353,8 @@ bool extract_records(const std::vector<pack_record> &records, const std::string 
     }
     for (const pack_record &r : records) {
         if (!safe_file_name(r.name)) {
-            *error = "record name \"" + r.name + "\" cannot be a file name; nothing written for it";
+            *error = "record name \"" + printable_name(r.name.c_str()) +
+                     "\" cannot be a file name; nothing written for it";
             return false;
         }
         resource_kind kind = kind_of(r.name);
@@ -627,7 +630,7 @@ int pack_tool_main(int argc, char **argv) {
                 fprintf(stderr,
                         "hollowmere-pack: record %s appears more than once; the last, which the game uses, "
                         "is kept\n",
-                        r.name.c_str());
+                        printable_name(r.name.c_str()).c_str());
         if (!extract_records(records, argv[3], &error)) {
             fprintf(stderr, "hollowmere-pack: %s\n", error.c_str());
             return 1;

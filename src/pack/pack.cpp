@@ -64,8 +64,8 @@ size_t pack_read(pack_reader &r, uint8_t *dest, size_t n) {
     return delivered;
 }
 
-// A record name as it may go into a message: a damaged pack can hold any bytes in a name, so
-// control and non-ASCII bytes are written as \xNN, and a long name is cut after 64 bytes.
+} // namespace
+
 std::string printable_name(const char *name) {
     std::string out;
     size_t n = 0;
@@ -82,6 +82,8 @@ std::string printable_name(const char *name) {
     if (name[n]) out += "...";
     return out;
 }
+
+namespace {
 
 // How many bytes the whole stream decodes to, by the same rules as pack_read.
 size_t decoded_size(const uint8_t *bytes, size_t size) {

@@ -29,6 +29,9 @@ const uint8_t *resource_data(game_record *game, const char *name);
 // Releases a list (the game keeps its pack for the whole run; tools and tests free theirs).
 void free_pack(pack_entry *head);
 int count_pack_entries(const pack_entry *head);
+// A record name as it may go into a message: a damaged pack can hold any bytes in a name, so
+// control and non-ASCII bytes are written as \xNN, and a long name is cut after 64 bytes.
+std::string printable_name(const char *name);
 
 // The 30 resources that a complete pack holds.
 constexpr int GAME_RESOURCE_COUNT = 30;
