@@ -14,7 +14,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <gtest/gtest.h>
-#include <vector>
 
 namespace {
 
@@ -24,17 +23,12 @@ class FrameUpdate : public ::testing::Test {
         g = make_test_game();
         register_game_tank_types(g);
         new_game(g);
-        for (int &k : key_state)
-            k = 0;
+        last_key = 0; // the held keys were cleared with the previous record
     }
-    void TearDown() override {
-        for (int &k : key_state)
-            k = 0;
-        free_test_game(g);
-    }
-    // Runs one playing frame and returns the number of ticks it ran.
-    long play_frame(int dt) {
-        g->flags = FLAG_PLAYING;
+    void TearDown() override { free_test_game(g); }
+    // Runs one frame in the given state and returns the number of ticks it ran.
+    long play_frame(int dt, int flags = FLAG_PLAYING) {
+        g->flags = flags;
         long before = game_ticks_run;
         advance_frame(g, dt);
         return game_ticks_run - before;
@@ -42,17 +36,38 @@ class FrameUpdate : public ::testing::Test {
     game_record *g = nullptr;
 };
 
-TEST_F(FrameUpdate, LongFramesAreCutIntoTicksOfAtMostATenth) {
-    EXPECT_EQ(play_frame(0), 1);
-    EXPECT_FLOAT_EQ(g->tick_seconds, 0.0f);
-    EXPECT_EQ(play_frame(100), 1);
-    EXPECT_FLOAT_EQ(g->tick_seconds, 0.1f);
-    EXPECT_EQ(play_frame(250), 3);
-    EXPECT_FLOAT_EQ(g->tick_seconds, 0.05f);
-    EXPECT_EQ(play_frame(300), 3);
-    EXPECT_FLOAT_EQ(g->tick_seconds, 0.1f);
-    EXPECT_EQ(play_frame(301), 4);
-    EXPECT_FLOAT_EQ(g->tick_seconds, 0.001f);
+// The state bits and a held escape decide what a frame runs: game ticks (long frames cut into
+// ticks of at most a tenth), the menu, the name entry or the title.
+TEST_F(FrameUpdate, StateAndEscapeDecideWhatAFrameRuns) {
+    const struct {
+        int flags, score, dt, escape, ticks, flags_after;
+        float tick_seconds;
+    } cases[] = {
+        {FLAG_PLAYING, 0, 0, 0, 1, FLAG_PLAYING, 0.0f},
+        {FLAG_PLAYING, 0, 100, 0, 1, FLAG_PLAYING, 0.1f},
+        {FLAG_PLAYING, 0, 250, 0, 3, FLAG_PLAYING, 0.05f},
+        {FLAG_PLAYING, 0, 300, 0, 3, FLAG_PLAYING, 0.1f},
+        {FLAG_PLAYING, 0, 301, 0, 4, FLAG_PLAYING, 0.001f},
+        // Only a score above the lowest entry (1000) qualifies; the bit follows the score.
+        {FLAG_PLAYING | FLAG_QUALIFIES, 1000, 10, 0, 1, FLAG_PLAYING, 0.01f},
+        {FLAG_PLAYING, 1001, 10, 0, 1, FLAG_PLAYING | FLAG_QUALIFIES, 0.01f},
+        // Escape opens the menu once and freezes the game, but in the name entry it is the
+        // editor's key (and completes the name).
+        {FLAG_PLAYING, 0, 100, 1, 0, FLAG_PLAYING | FLAG_MENU, 0.1f},
+        {FLAG_GAME_OVER | FLAG_QUALIFIES, 0, 10, 1, 0, FLAG_GAME_OVER, 0.01f},
+        {FLAG_GAME_OVER, 0, 100, 1, 0, FLAG_GAME_OVER | FLAG_MENU, 0.1f},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.flags << " score " << c.score << " dt " << c.dt);
+        g->score = c.score;
+        key_state[SDLK_ESCAPE] = c.escape;
+        last_key = c.escape ? SDLK_ESCAPE : 0;
+        EXPECT_EQ(play_frame(c.dt, c.flags), c.ticks);
+        EXPECT_FLOAT_EQ(g->tick_seconds, c.tick_seconds);
+        EXPECT_EQ(g->flags, c.flags_after);
+        EXPECT_EQ(key_state[SDLK_ESCAPE], c.escape && !(c.flags_after & FLAG_MENU))
+            << "the menu must not see the same press";
+    }
 }
 
 TEST_F(FrameUpdate, TitleFramesLastATenthAndDrawOneRandomNumber) {
@@ -80,68 +95,27 @@ TEST_F(FrameUpdate, TheGameEndsInTheTickAfterTheLastBarrelLeaves) {
     g->barrels->lift = 29.9f;
     g->barrels_left = 1;
     play_frame(100);
-    EXPECT_EQ(g->barrels_left, 0);
-    EXPECT_FALSE(g->flags & FLAG_GAME_OVER);
-    g->flags = FLAG_PLAYING;
-    advance_frame(g, 100);
+    EXPECT_EQ(std::pair(g->barrels_left, g->flags), std::pair(0, int{FLAG_PLAYING})) << "not over yet";
+    play_frame(100);
     EXPECT_TRUE(g->flags & FLAG_GAME_OVER);
 }
 
-TEST_F(FrameUpdate, OnlyAScoreAboveTheLowestEntryQualifies) {
-    g->score = g->settings.high_scores[9];
-    play_frame(10);
-    EXPECT_FALSE(g->flags & FLAG_QUALIFIES);
-    g->score = g->settings.high_scores[9] + 1;
-    play_frame(10);
-    EXPECT_TRUE(g->flags & FLAG_QUALIFIES);
-    g->score = 0;
-    advance_frame(g, 10); // still playing: the bit follows the score
-    EXPECT_FALSE(g->flags & FLAG_QUALIFIES);
-}
-
-TEST_F(FrameUpdate, EscapeOpensTheMenuOnceAndFreezesTheGame) {
-    g->flags = FLAG_PLAYING;
-    key_state[SDLK_ESCAPE] = 1;
-    last_key = SDLK_ESCAPE;
-    long before = game_ticks_run;
-    advance_frame(g, 100);
-    EXPECT_TRUE(g->flags & FLAG_MENU);
-    EXPECT_EQ(key_state[SDLK_ESCAPE], 0) << "the menu must not see the same press";
-    EXPECT_EQ(game_ticks_run, before) << "the game does not advance under the menu";
-    EXPECT_FLOAT_EQ(g->tick_seconds, 0.1f);
-}
-
-TEST_F(FrameUpdate, EscapeDuringNameEntryBelongsToTheEditor) {
-    g->flags = FLAG_GAME_OVER | FLAG_QUALIFIES;
-    key_state[SDLK_ESCAPE] = 1;
-    advance_frame(g, 10);
-    EXPECT_FALSE(g->flags & FLAG_MENU);
-    // Once the entry is over the held key opens the menu from the title state.
-    g->flags = FLAG_GAME_OVER;
-    key_state[SDLK_ESCAPE] = 1;
-    advance_frame(g, 100);
-    EXPECT_TRUE(g->flags & FLAG_MENU);
-}
-
-// What the title does with space: each step is a key event or a title frame, and the game
-// before it either ended with space held or did not.
+// What the title does with space: each step is space going down ('d') or up ('u') or a title
+// frame ('f'), and the game before it either ended with space held or did not.
 TEST_F(FrameUpdate, TheTitleStartsOnlyOnASpacePressThatBeganAfterTheGameEnded) {
-    enum step { DOWN, UP, FRAME };
-    struct case_t {
-        const char *name;
-        bool held_at_end;
-        std::vector<step> steps;
-        bool starts;
+    const struct {
+        const char *name, *steps;
+        bool held_at_end, starts;
     } cases[] = {
-        {"held at start-up", false, {DOWN, FRAME}, true},
-        {"a tap between two frames", false, {DOWN, UP, FRAME}, true},
-        {"nothing pressed", false, {FRAME, FRAME}, false},
-        {"still held from the game", true, {FRAME, FRAME, FRAME}, false},
-        {"released only", true, {UP, FRAME}, false},
-        {"released and pressed again", true, {FRAME, UP, FRAME, DOWN, FRAME}, true},
-        {"released and tapped within one frame", true, {UP, DOWN, UP, FRAME}, true},
+        {"held at start-up", "df", false, true},
+        {"a tap between two frames", "duf", false, true},
+        {"nothing pressed", "ff", false, false},
+        {"still held from the game", "fff", true, false},
+        {"released only", "uf", true, false},
+        {"released and pressed again", "fufdf", true, true},
+        {"released and tapped within one frame", "uduf", true, true},
     };
-    for (const case_t &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         new_game(g);
         key_state[SDLK_SPACE] = c.held_at_end;
@@ -150,18 +124,10 @@ TEST_F(FrameUpdate, TheTitleStartsOnlyOnASpacePressThatBeganAfterTheGameEnded) {
         ASSERT_TRUE(g->flags & FLAG_GAME_OVER);
         g->flags = FLAG_GAME_OVER;
         if (!c.held_at_end) start_needs_release = false; // start-up and after a name entry
-        for (step s : c.steps) {
-            if (s == FRAME)
-                advance_frame(g, 100);
-            else
-                key_event(SDLK_SPACE, s == DOWN);
-        }
+        for (const char *s = c.steps; *s; ++s)
+            *s == 'f' ? advance_frame(g, 100) : key_event(SDLK_SPACE, *s == 'd');
         EXPECT_EQ(g->flags == FLAG_PLAYING, c.starts);
-        if (c.starts) {
-            EXPECT_EQ(g->barrels_left, 18);
-        }
-        key_state[SDLK_SPACE] = 0;
-        start_pressed = false;
+        EXPECT_EQ(g->barrels_left, c.starts ? 18 : 0);
     }
 }
 
@@ -177,14 +143,11 @@ TEST_F(FrameUpdate, TheEndingFrameDecidesOnTheFinalScoreAndSilencesTheEngines) {
     EXPECT_EQ(g->score, g->settings.high_scores[HIGH_SCORE_COUNT - 1]) << "one shot fired";
     EXPECT_FALSE(g->flags & FLAG_QUALIFIES);
     for (sound_instance *i = sound_instances; i; i = i->next)
-        if (i->mode & SOUND_ATTACHED) {
-            EXPECT_EQ(i->active, 0);
-        }
+        EXPECT_FALSE(i->active && (i->mode & SOUND_ATTACHED));
 }
 
 TEST(KeyEvents, SymbolsBeyondTheTableAreIgnored) {
-    for (int &k : key_state)
-        k = 0;
+    last_key = 0;
     key_event(KEY_COUNT, true); // the slot past the table holds last_key
     key_event(-3, true);
     EXPECT_EQ(last_key, 0);
@@ -193,7 +156,6 @@ TEST(KeyEvents, SymbolsBeyondTheTableAreIgnored) {
     EXPECT_EQ(last_key, SDLK_a);
     key_event(SDLK_a, false);
     EXPECT_EQ(key_state[SDLK_a], 0);
-    last_key = 0;
 }
 
 TEST(Helpers, TheFrameTimerStartsAtZeroThenCountsMilliseconds) {

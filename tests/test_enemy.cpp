@@ -8,8 +8,7 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
-
-namespace {
+#include <tuple>
 
 // A new game with its first enemy in play at the origin (the others wait on the rim, out of
 // play) and the player alive there too.
@@ -35,8 +34,6 @@ struct Enemies : ::testing::Test {
     }
 };
 
-} // namespace
-
 TEST(DriveFactor, AheadFullAbeamNoneBehindReverses) {
     EXPECT_FLOAT_EQ(drive_factor(0), 1.0f);
     EXPECT_NEAR(drive_factor(1.5707963f), 0.0f, 1e-6);
@@ -52,30 +49,20 @@ TEST_F(Enemies, ThiefTurnsInPlaceUntilWithinATenthOfADegreeThenGrabs) {
         only_barrel(static_cast<float>(2.39 * std::cos(off)), static_cast<float>(2.39 * std::sin(off)));
     steal_barrels(e, g);
     steal_barrels(e, g);
-    EXPECT_EQ(e->carried, nullptr);
-    EXPECT_EQ(e->speed, 0.0f); // inside the stop distance: it does not drive
+    // Not lined up yet, and inside the stop distance: it does not drive.
+    EXPECT_TRUE(!e->carried && e->speed == 0) << e->speed;
     steal_barrels(e, g);
-    EXPECT_EQ(e->carried, b);
-    EXPECT_EQ(b->state, BARREL_CARRIED);
+    EXPECT_EQ(std::pair(e->carried, b->state), std::pair(b, int(BARREL_CARRIED)));
     EXPECT_NEAR(length2d(e->goal_x, e->goal_y), 62.41, 1e-3);
 }
 
-TEST_F(Enemies, ThievesTurnHuntersWhenNoGroundBarrelIsLeft) {
-    only_barrel(10, 0)->state = BARREL_CARRIED;
-    e->behaviour = steal_barrels;
-    e->x = e->y = 30;
-    run_enemy_behaviours(g, g->enemies);
-    EXPECT_EQ(e->behaviour, hunt_player);
-}
-
-TEST_F(Enemies, ThiefHoistsOnItsNoseThenHandsTheBarrelToTheBeam) {
+TEST_F(Enemies, ThiefHoistsOnItsNoseHandsTheBarrelToTheBeamThenTurnsHunter) {
     barrel *b = only_barrel(2.4f, 0);
     e->carried = b;
     b->state = BARREL_CARRIED;
     e->lift_timer = 1.5f / e->level; // three seconds of hoist at level 0.5
     e->bob = 0.1f;
-    e->goal_x = 62.41f;
-    e->goal_y = 0;
+    e->goal_x = 62.41f, e->goal_y = 0;
     steal_barrels(e, g);
     EXPECT_NEAR(b->lift, 0.6f * 0.1f / 3, 1e-5) << "a thirtieth of the way up after 0.1 s";
     EXPECT_NEAR(b->x, 2.4f, 1e-5);
@@ -83,35 +70,31 @@ TEST_F(Enemies, ThiefHoistsOnItsNoseThenHandsTheBarrelToTheBeam) {
     e->lift_timer = 0;
     e->x = 59.5f; // the nose at 61.9 plus this tick's motion reaches the beam at 62
     steal_barrels(e, g);
-    EXPECT_EQ(b->state, BARREL_LIFTING);
-    EXPECT_EQ(b->timer, 1.0f);
-    EXPECT_EQ(e->carried, nullptr);
+    EXPECT_TRUE(b->state == BARREL_LIFTING && b->timer == 1.0f && !e->carried);
     EXPECT_NEAR(b->lift, 0.6f, 1e-6);
+    e->behaviour = steal_barrels; // no barrel is left on the ground now
+    run_enemy_behaviours(g, g->enemies);
+    EXPECT_EQ(e->behaviour, hunt_player);
 }
 
 TEST_F(Enemies, HunterHoldsItsDistanceReloadsAndHoldsFireOutsideTheArena) {
-    struct step {
-        float x, reload;
-        bool fires;
-        float speed_after; // a grunt at level 0.5 lined up on the player at the origin
-    } steps[] = {
-        {70, 0, false, 7.5f}, // outside the arena: drives in without firing
-        {30, 0.05f, false, 7.5f},
-        {30, 0, true, 7.5f},
-        {9.9f, 0, true, 0}, // inside the holding distance it keeps the speed it had (0)
-    };
-    for (const step &s : steps) {
-        SCOPED_TRACE(s.x);
+    // x, reload, fires, speed after: a grunt at level 0.5 lined up on the player at the origin.
+    using step = std::tuple<float, float, bool, float>;
+    for (auto [x, reload, fires, speed_after] :
+         {step{70, 0, false, 7.5f}, // outside the arena: drives in without firing
+          step{30, 0.05f, false, 7.5f}, step{30, 0, true, 7.5f},
+          step{9.9f, 0, true, 0}}) { // inside the holding distance it keeps the speed it had (0)
+        SCOPED_TRACE(x);
         free_projectiles(e->missiles);
         e->missiles = nullptr;
-        e->x = s.x;
+        e->x = x;
         e->heading = 180;
         e->speed = 0;
-        e->reload = s.reload;
+        e->reload = reload;
         hunt_player(e, g);
-        EXPECT_EQ(e->missiles != nullptr, s.fires);
-        EXPECT_NEAR(e->speed, s.speed_after, 1e-4);
-        if (s.fires) {
+        EXPECT_EQ(e->missiles != nullptr, fires);
+        EXPECT_NEAR(e->speed, speed_after, 1e-4);
+        if (fires) {
             EXPECT_TRUE(e->missiles->flags & MISSILE_ENEMY);
             EXPECT_FLOAT_EQ(e->reload, 6.0f) << "three seconds at level 0.5";
         }
@@ -130,17 +113,14 @@ TEST(NewEnemies, FirstRoamingPointLiesAQuarterToThreeQuartersOfTheArenaOut) {
         }
         free_headless_game(g);
     }
-    EXPECT_GE(nearest, 15.0f);
-    EXPECT_LT(nearest, 18.0f);
-    EXPECT_LE(farthest, 45.0f);
-    EXPECT_GT(farthest, 42.0f);
+    EXPECT_TRUE(nearest >= 15.0f && nearest < 18.0f) << nearest;
+    EXPECT_TRUE(farthest <= 45.0f && farthest > 42.0f) << farthest;
 }
 
 TEST_F(Enemies, SteeringTankBacksOffFromABlockingTank) {
     enemy_tank *o = e->next;
     o->active = 1;
-    o->x = 3.5f;
-    o->y = 0;
+    o->x = 3.5f, o->y = 0;
     e->speed = 7.5f;
     EXPECT_NEAR(steer_tank(g, e, 0.5f, 0.0f, 40, 0), 4.5f, 1e-4); // the turn of one step replaces the aim
     EXPECT_NEAR(e->heading, -4.5f, 1e-4);                         // side is 0 here: it turns right

@@ -11,8 +11,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <gtest/gtest.h>
-
-namespace {
+#include <tuple>
 
 struct Explosions : ::testing::Test {
     game_record *g = make_test_game();
@@ -20,14 +19,7 @@ struct Explosions : ::testing::Test {
         g->tick_seconds = 0.1f;
         g->settings.display_flags &= ~SHOW_SMOKE;
     }
-    void TearDown() override {
-        while (explosion *e = g->explosions) {
-            g->explosions = e->next;
-            free_projectiles(e->debris);
-            free(e);
-        }
-        free_test_game(g);
-    }
+    void TearDown() override { free_test_game(g); }
     int count(const explosion *only = nullptr) const {
         int n = 0;
         for (explosion *e = g->explosions; e; e = e->next)
@@ -36,27 +28,19 @@ struct Explosions : ::testing::Test {
     }
 };
 
-double rad(double deg) {
-    return deg / 180 * GAME_PI;
-}
-
-} // namespace
-
 TEST_F(Explosions, FifteenHarmlessDebrisInTheStatedDrawOrderAndNoFlashYet) {
     srand(42);
     make_explosion(g, 10, -5, 2.0f);
     explosion *e = g->explosions;
-    EXPECT_EQ(e->live_debris, 0); // no flash before the first update has counted
-    ASSERT_EQ(count_projectiles(e->debris), 15);
-    for (const projectile *p = e->debris; p; p = p->next)
-        EXPECT_GT(p->arm_timer, p->life); // never armed while alive: debris hit nothing
+    // Fifteen debris, and no flash before the first update has counted.
+    EXPECT_EQ(std::pair(count_projectiles(e->debris), e->live_debris), std::pair(15, 0));
     // The first debris made is the last in the list; its draws: r, a, s, b, life, puff size.
-    const projectile *first = e->debris;
-    while (first->next)
-        first = first->next;
+    const projectile *first = nullptr;
+    for (const projectile *p = e->debris; p; first = p, p = p->next)
+        EXPECT_GT(p->arm_timer, p->life); // never armed while alive: debris hit nothing
     srand(42);
     double r = random_unit() * 2.0, a = random_unit() * 360;
-    EXPECT_NEAR(first->x, 10 + std::sin(rad(a)) * r, 1e-4);
+    EXPECT_NEAR(first->x, 10 + std::sin(to_radians(a)) * r, 1e-4);
 }
 
 TEST_F(Explosions, RemovedAtTheFirstUpdateWithTimerDoneAndNoDebris) {
@@ -70,10 +54,9 @@ TEST_F(Explosions, RemovedAtTheFirstUpdateWithTimerDoneAndNoDebris) {
         before = one->timer;
         update_explosions(g);
     }
-    EXPECT_EQ(count(one), 0);
     EXPECT_LE(before - 0.1f, 0.0f);
-    EXPECT_EQ(count(), 1); // size 0.5 went at 5 s; size 2.0 lasts 20 s
-    EXPECT_EQ(g->explosions->x, 9.0f);
+    // Size 0.5 went at 5 s; size 2.0 lasts 20 s.
+    EXPECT_EQ(std::tuple(count(one), count(), g->explosions->x), std::tuple(0, 1, 9.0f));
 }
 
 TEST_F(Explosions, DebrisWithoutLifeAreDroppedBeforeTheFlashCounts) {
@@ -84,11 +67,9 @@ TEST_F(Explosions, DebrisWithoutLifeAreDroppedBeforeTheFlashCounts) {
         p->life = p->life0 = k < 4 ? 0 : 0.25f; // a random draw of exactly 0 for four
     g->tick_seconds = 0.01f;
     update_explosions(g);
-    EXPECT_EQ(e->live_debris, 11);
-    EXPECT_EQ(count_projectiles(e->debris), 11);
+    EXPECT_EQ(std::pair(e->live_debris, count_projectiles(e->debris)), std::pair(11, 11));
     for (k = 0; k < 30; ++k)
         update_explosions(g);
-    EXPECT_EQ(e->live_debris, 0);
-    EXPECT_EQ(e->debris, nullptr);
-    EXPECT_EQ(count(), 1); // the scorch mark goes on fading
+    // No debris left, but the scorch mark goes on fading.
+    EXPECT_EQ(std::tuple(e->live_debris, e->debris, count()), std::tuple(0, nullptr, 1));
 }

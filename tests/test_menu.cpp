@@ -25,11 +25,13 @@ class Menu : public ::testing::Test {
     }
     // Releases the record with all it holds, such as the tanks and barrels of a reset game.
     void TearDown() override { free_headless_game(g); }
-    // One menu frame in which the key goes down.
-    void press(int sym) {
-        key_event(sym, true);
-        menu_input(g);
-        key_event(sym, false);
+    // One menu frame for each key, in which it goes down.
+    void press(std::initializer_list<int> syms) {
+        for (int sym : syms) {
+            key_event(sym, true);
+            menu_input(g);
+            key_event(sym, false);
+        }
     }
     // The item of the shown page with this label.
     static menu_item *item(const char *label) {
@@ -59,11 +61,9 @@ TEST_F(Menu, RefreshShowsTheStoredSettings) {
         {1, ~0, 0.1f, 0.85f, 1024, {0, 0, 5, 9, 2}},          // below every step: the last one
     };
     for (const auto &[fullscreen, flags, smoke, level, width, shown] : rows) {
-        g->settings.fullscreen = fullscreen;
-        g->settings.display_flags = flags;
-        g->settings.smoke_detail = smoke;
-        g->settings.audio_level = level;
-        g->settings.width = width;
+        settings_block &s = g->settings;
+        std::tie(s.fullscreen, s.display_flags, s.smoke_detail, s.audio_level, s.width) =
+            std::tuple(fullscreen, flags, smoke, level, width);
         refresh_settings_menu(g, settings_menu);
         EXPECT_EQ(std::tuple(depth->flags & ITEM_DISABLED, detail->flags & ITEM_DISABLED, detail->value,
                              audio->value, resolution->value),
@@ -75,7 +75,7 @@ TEST_F(Menu, RefreshShowsTheStoredSettings) {
 TEST_F(Menu, ChoicesWrapAndRangesHoldUnderTheArrows) {
     select("view mode");
     for (auto [key, view] : {std::pair{SDLK_RIGHT, 1}, {SDLK_RIGHT, 0}, {SDLK_LEFT, 1}}) {
-        press(key);
+        press({key});
         EXPECT_EQ(g->settings.view_mode, view) << "choices wrap both ways";
     }
     select("audio level");
@@ -84,7 +84,7 @@ TEST_F(Menu, ChoicesWrapAndRangesHoldUnderTheArrows) {
                                    {SDLK_RETURN, 0.0f, "return wraps a range"},
                                    {SDLK_LEFT, 0.0f, "held at the minimum"},
                                    {SDLK_RIGHT, 0.1f, "stored as n / 10"}}) {
-        press(key);
+        press({key});
         EXPECT_EQ(g->settings.audio_level, level) << why;
     }
 }
@@ -93,53 +93,50 @@ TEST_F(Menu, ConfirmationsNeedTwoReturnsInARowAndMovingAwayCancelsThem) {
     for (int page : {1, 2}) { // "quit", then "reset defaults": each the last item of its page
         menu_page = page;
         menu_item *confirm = select(page == 1 ? "quit" : "reset defaults");
-        press(SDLK_RETURN);
+        press({SDLK_RETURN});
         EXPECT_EQ(confirm->value, 1) << "shows CONFIRM";
-        press(SDLK_DOWN);
+        press({SDLK_DOWN});
         EXPECT_EQ(selected_menu()->current, selected_menu()->first) << "down from the last item wraps";
-        press(SDLK_UP);
+        press({SDLK_UP});
         EXPECT_EQ(confirm->value, 0) << *confirm->label << ": moving away cancelled it";
     }
     g->settings.key_left = 'a';
-    press(SDLK_RETURN);
-    press(SDLK_RETURN);
+    press({SDLK_RETURN, SDLK_RETURN});
     EXPECT_EQ(g->settings.key_left, SDLK_LEFT) << "reset defaults carried out";
 }
 
 TEST_F(Menu, KeyItemWaitsThenTakesAnyKeyEvenOneAlreadyBound) {
     menu_page = 2;
     menu_item *forward = select("forward");
-    press(SDLK_RETURN);
+    press({SDLK_RETURN});
     menu_input(g);
     EXPECT_EQ(controls_menu->awaiting, forward) << "waiting, also through a frame without a key";
-    press(SDLK_ESCAPE);
+    press({SDLK_ESCAPE});
     EXPECT_EQ(g->settings.key_forward, SDLK_ESCAPE) << "escape can be bound";
     EXPECT_EQ(menu_page, 2) << "and the menu stays open";
-    press(SDLK_RETURN);
-    press('w');
+    press({SDLK_RETURN, 'w'});
     select("fire");
-    press(SDLK_RETURN);
-    press('w');
+    press({SDLK_RETURN, 'w'});
     EXPECT_EQ(g->settings.key_forward, 'w');
     EXPECT_EQ(g->settings.key_fire, 'w') << "one key may serve two actions";
-    press(SDLK_DOWN);
+    press({SDLK_DOWN});
     EXPECT_EQ(selected_menu()->current, item("reset defaults")) << "after binding the arrows move again";
 }
 
 TEST_F(Menu, ResetStartsANewGameBehindTheOpenMenuResumeClosesItAndQuitExits) {
     g->score = 1234;
     select("reset game");
-    press(SDLK_RETURN);
+    press({SDLK_RETURN});
     EXPECT_EQ(g->score, 0);
     EXPECT_EQ(g->flags, FLAG_GAME_OVER | FLAG_MENU) << "the menu stays open over the title";
     select("resume game");
-    press(SDLK_RETURN);
+    press({SDLK_RETURN});
     EXPECT_EQ(g->flags, FLAG_GAME_OVER);
     g->flags |= FLAG_MENU;
     select("quit");
     scratch_dir dir; // where the exit writes the settings
     auto confirm_quit = [&] {
-        if (chdir(dir.path.c_str()) == 0) press(SDLK_RETURN), press(SDLK_RETURN);
+        if (chdir(dir.path.c_str()) == 0) press({SDLK_RETURN, SDLK_RETURN});
     };
     EXPECT_EXIT(confirm_quit(), testing::ExitedWithCode(0), "");
 }

@@ -12,58 +12,42 @@
 #include <string>
 #include <tuple>
 
-namespace {
-
-class MenuGl : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() { ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError(); }
-    static void TearDownTestSuite() { SDL_Quit(); }
-    void SetUp() override {
-        g = make_test_game();
-        g->flags = FLAG_PLAYING | FLAG_MENU;
-        set_video_mode(0, 640, 480, 16);
-        ASSERT_NE(SDL_GetVideoSurface(), nullptr) << SDL_GetError();
-        discard_menus();
-        build_menus();
-    }
-    void TearDown() override { free_test_game(g); }
-    // One menu frame with the key on the labelled item; returns what it wrote to stderr.
-    std::string press(const char *label, int sym) {
+TEST(MenuGl, ResolutionSwitchesAtOnceAndARefusedModeKeepsTheWindow) {
+    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
+    game_record *g = make_test_game();
+    g->flags = FLAG_PLAYING | FLAG_MENU;
+    set_video_mode(0, 640, 480, 16);
+    ASSERT_NE(SDL_GetVideoSurface(), nullptr) << SDL_GetError();
+    discard_menus();
+    build_menus();
+    // One menu frame with the key on the labelled item; the window, the viewport and the settings
+    // must then all describe the mode w x h. Returns what the frame wrote to stderr.
+    auto press = [&](const char *label, int sym, int w, int h) {
         for (menu_item *it = settings_menu->first; it; it = it->next)
             if (it->label && *it->label == label) settings_menu->current = it;
         key_event(sym, true);
         testing::internal::CaptureStderr();
         menu_input(g);
         key_event(sym, false);
-        return testing::internal::GetCapturedStderr();
-    }
-    // The window, the viewport and the settings all describe the mode on screen.
-    void expect_mode(int w, int h) {
+        std::string err = testing::internal::GetCapturedStderr();
         GLint vp[4];
         glGetIntegerv(GL_VIEWPORT, vp);
         EXPECT_EQ(std::tuple(SDL_GetVideoSurface()->w, SDL_GetVideoSurface()->h, vp[2], vp[3],
                              g->settings.width, g->settings.height, g->settings.fullscreen),
-                  std::tuple(w, h, w, h, w, h, 0));
-    }
-    game_record *g = nullptr;
-};
-
-TEST_F(MenuGl, ResolutionSwitchesAtOnceAndARefusedModeKeepsTheWindow) {
-    EXPECT_EQ(press("  resolution", SDLK_RIGHT), "");
-    expect_mode(800, 600);
-    press("  resolution", SDLK_RIGHT);
-    expect_mode(1024, 768);
-    std::string err = press("  resolution", SDLK_RIGHT);
+                  std::tuple(w, h, w, h, w, h, 0))
+            << label << ": " << err;
+        return err;
+    };
+    EXPECT_EQ(press("  resolution", SDLK_RIGHT, 800, 600), "");
+    press("  resolution", SDLK_RIGHT, 1024, 768);
+    std::string err = press("  resolution", SDLK_RIGHT, 1024, 768);
     EXPECT_NE(err.find("cant deal with 1280 x 1024 x 16"), std::string::npos) << err;
-    expect_mode(1024, 768);
-    err = press("fullscreen", SDLK_RETURN);
+    err = press("fullscreen", SDLK_RETURN, 1024, 768);
     EXPECT_NE(err.find("cant deal with 1024 x 768 x 16 ("), std::string::npos) << err;
-    expect_mode(1024, 768);
     refresh_settings_menu(g, settings_menu);
     EXPECT_EQ(settings_menu->current->value, 0) << "the menu shows the mode actually on screen";
-    press("  resolution", SDLK_LEFT);
-    press("  resolution", SDLK_LEFT);
-    expect_mode(640, 480);
+    press("  resolution", SDLK_LEFT, 800, 600);
+    press("  resolution", SDLK_LEFT, 640, 480);
+    free_test_game(g);
+    SDL_Quit();
 }
-
-} // namespace

@@ -9,6 +9,7 @@
 #include "menu/menu.h"
 #include "pack/pack.h"
 #include "render/render.h"
+#include "support/test_support.h"
 #include "world/world.h"
 
 #include <SDL/SDL.h>
@@ -24,40 +25,37 @@ namespace {
 
 constexpr int W = 320, H = 240;
 
-std::vector<uint8_t> read_picture() {
-    std::vector<uint8_t> rgb(W * H * 3), top_down(rgb.size());
+// Draws a frame and compares it with the reference of that name; llvmpipe may round an edge
+// differently on another processor, so a few pixels may differ, none by much.
+void expect_frame(const char *name) {
+    draw_frame(game);
+    std::vector<uint8_t> got(W * H * 3), want(got.size());
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, W, H, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    for (int y = 0; y < H; ++y)
-        memcpy(&top_down[size_t(H - 1 - y) * W * 3], &rgb[size_t(y) * W * 3], W * 3);
-    return top_down;
-}
-
-// Compares with the reference of that name; llvmpipe may round an edge differently on
-// another processor, so a few pixels may differ, none by much.
-void expect_picture(const char *name) {
-    std::vector<uint8_t> got = read_picture();
+    glReadPixels(0, 0, W, H, GL_RGB, GL_UNSIGNED_BYTE, got.data());
     std::string reference = std::string(HOLLOWMERE_SOURCE_DIR "/tests/pictures/") + name + ".png";
     png_image image{};
     image.version = PNG_IMAGE_VERSION, image.width = W, image.height = H, image.format = PNG_FORMAT_RGB;
+    // GL's rows run bottom up, hence the negative row strides.
+    auto write = [&](const std::string &file) {
+        return png_image_write_to_file(&image, file.c_str(), 0, got.data(), -W * 3, nullptr);
+    };
     if (getenv("HOLLOWMERE_UPDATE_PICTURES")) {
-        ASSERT_TRUE(png_image_write_to_file(&image, reference.c_str(), 0, got.data(), 0, nullptr));
+        ASSERT_TRUE(write(reference));
         return;
     }
-    std::vector<uint8_t> want(got.size());
     png_image ref{};
     ref.version = PNG_IMAGE_VERSION;
     ASSERT_TRUE(png_image_begin_read_from_file(&ref, reference.c_str())) << reference;
     ref.format = PNG_FORMAT_RGB;
     ASSERT_EQ(ref.width * ref.height, unsigned(W * H)) << reference;
-    ASSERT_TRUE(png_image_finish_read(&ref, nullptr, want.data(), 0, nullptr)) << reference;
+    ASSERT_TRUE(png_image_finish_read(&ref, nullptr, want.data(), -W * 3, nullptr)) << reference;
     int differing = 0;
     for (size_t i = 0; i < got.size(); i += 3)
         differing += std::abs(got[i] - want[i]) > 24 || std::abs(got[i + 1] - want[i + 1]) > 24 ||
                      std::abs(got[i + 2] - want[i + 2]) > 24;
     if (differing > 8) {
         std::string drawn = std::string("picture_") + name + ".png";
-        png_image_write_to_file(&image, drawn.c_str(), 0, got.data(), 0, nullptr);
+        write(drawn);
         ADD_FAILURE() << name << ": " << differing << " pixels differ from " << reference
                       << "; drawn: " << drawn;
     }
@@ -68,13 +66,10 @@ void expect_picture(const char *name) {
 TEST(Pictures, ASeededGameTheTitleAndTheMenuLookAsTheyDid) {
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
     ASSERT_NE(SDL_SetVideoMode(W, H, 32, SDL_OPENGL), nullptr) << SDL_GetError();
-    game_record *g = new_game_record();
-    game = g;
-    default_settings(&g->settings);
+    game_record *g = make_test_game();
     g->settings.width = W, g->settings.height = H;
-    int open_error = 0;
     testing::internal::CaptureStdout();
-    g->pack = load_pack(HOLLOWMERE_PACK_FILE, &open_error);
+    g->pack = load_pack(HOLLOWMERE_PACK_FILE);
     ASSERT_NE(g->pack, nullptr);
     srand(17);
     gl_setup(g);
@@ -84,17 +79,14 @@ TEST(Pictures, ASeededGameTheTitleAndTheMenuLookAsTheyDid) {
     g->flags = FLAG_PLAYING;
 
     // A fight under way: enemies in play, missiles, smoke, an explosion, a barrel carried off.
-    driver_options o;
-    o.tick = 0.02f;
+    driver_options o; // ticks of 0.02 s
     for (int i = 0; i < 750; ++i) {
         drive_pilot(g, o);
         headless_tick(g, o);
     }
-    draw_frame(g);
-    expect_picture("play");
+    expect_frame("play");
     g->settings.view_mode = 1;
-    draw_frame(g);
-    expect_picture("overhead");
+    expect_frame("overhead");
     g->settings.view_mode = 0;
 
     g->flags = FLAG_GAME_OVER | FLAG_QUALIFIES;
@@ -102,16 +94,13 @@ TEST(Pictures, ASeededGameTheTitleAndTheMenuLookAsTheyDid) {
     g->name_cursor = 4;
     g->game_time = 40.75f;
     instructions_scroll = 12.0f;
-    draw_frame(g);
-    expect_picture("title");
+    expect_frame("title");
 
     g->flags = FLAG_PLAYING | FLAG_MENU;
     build_menus();
     settings_menu->current = settings_menu->first->next->next;
-    draw_frame(g);
-    expect_picture("menu");
+    expect_frame("menu");
     menu_page = 2;
-    draw_frame(g);
-    expect_picture("controls");
+    expect_frame("controls");
     SDL_Quit();
 }

@@ -8,8 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <gtest/gtest.h>
-
-namespace {
+#include <tuple>
 
 // A new game (the enemies wait on the rim, out of play) with the player alive at the centre.
 struct PowerUps : ::testing::Test {
@@ -25,19 +24,15 @@ struct PowerUps : ::testing::Test {
     void lay(float x, float y, int kind) {
         free(g->power_up);
         g->power_up = make_power_up(g);
-        g->power_up->x = x;
-        g->power_up->y = y;
+        g->power_up->x = x, g->power_up->y = y;
         g->power_up->kind = kind;
     }
 };
 
-} // namespace
-
 TEST_F(PowerUps, OneAppearsInAboutOneTickInFiftyTenToFiftyFiveUnitsOutOfEveryKind) {
     int appeared = 0, kinds = 0;
     float nearest = 1e9f, farthest = 0;
-    driver_options o;
-    o.tick = 0.1f;
+    driver_options o{.tick = 0.1f};
     for (int i = 0; i < 5000; ++i) {
         headless_tick(g, o);
         if (!g->power_up) continue;
@@ -56,15 +51,14 @@ TEST_F(PowerUps, OneAppearsInAboutOneTickInFiftyTenToFiftyFiveUnitsOutOfEveryKin
 }
 
 TEST_F(PowerUps, LifeIsTenSecondsAtTheStartAndFiveAfterTenMinutes) {
-    struct power_up *pu = make_power_up(g);
-    EXPECT_FLOAT_EQ(pu->life, 10.0f);
-    free(pu);
+    lay(0, 0, 0);
+    EXPECT_FLOAT_EQ(g->power_up->life, 10.0f);
     g->game_time = 600;
-    pu = make_power_up(g);
-    EXPECT_FLOAT_EQ(pu->life, 5.0f);
+    lay(0, 0, 0);
+    EXPECT_FLOAT_EQ(g->power_up->life, 5.0f);
     int ticks = 0;
-    for (; pu; ++ticks)
-        pu = age_power_up(g, pu);
+    for (; g->power_up; ++ticks)
+        g->power_up = age_power_up(g, g->power_up);
     EXPECT_NEAR(ticks, 50, 1); // single-precision ageing may need one tick more
 }
 
@@ -75,8 +69,7 @@ TEST_F(PowerUps, PlayerCollectsAtThreePointTwoNineNotThreePointThreeOneAndLosesT
     EXPECT_EQ(p->power_ups, 0);
     lay(0, 3.29f, 4);
     player_take_power_up(g, p);
-    EXPECT_EQ(g->power_up, nullptr);
-    EXPECT_EQ(p->power_ups, MISSILE_MULTI);
+    EXPECT_TRUE(!g->power_up && p->power_ups == MISSILE_MULTI) << p->power_ups;
     EXPECT_STREQ(p->message, "RETRIEVED MULTI-SHOT POWER-UP");
     EXPECT_FLOAT_EQ(p->message_timer, 6.0f);
     lay(0, 0, 2); // effects add up
@@ -88,16 +81,13 @@ TEST_F(PowerUps, PlayerCollectsAtThreePointTwoNineNotThreePointThreeOneAndLosesT
 
 TEST_F(PowerUps, EnemyOutOfPlayNeverCollectsOneInPlayTurnsHunterSilently) {
     enemy_tank *e = g->enemies;
-    e->x = 20;
-    e->y = 0;
+    e->x = 20, e->y = 0;
     e->behaviour = steal_barrels;
     lay(20, 1, 0);
     EXPECT_EQ(enemy_take_power_up(g, e), 0);
     e->active = 0.5f;
     p->x = -40;
     update_enemy_tanks(g, g->enemies);
-    EXPECT_EQ(g->power_up, nullptr);
-    EXPECT_EQ(e->behaviour, hunt_player);
-    EXPECT_EQ(e->power_ups, MISSILE_EXPLOSIVE);
-    EXPECT_EQ(p->message, nullptr);
+    EXPECT_TRUE(!g->power_up && !p->message) << "collected, and silently";
+    EXPECT_EQ(std::pair(e->behaviour, e->power_ups), std::pair(&hunt_player, int(MISSILE_EXPLOSIVE)));
 }

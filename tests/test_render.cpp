@@ -12,16 +12,9 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <tuple>
 
 namespace {
-
-// First pixel stored B 10, G 20, R 30; the second 2, 2, 1 so that alpha (5 / 3) shows it rounds down.
-std::vector<uint8_t> test_bmp() {
-    std::vector<uint8_t> bgr(4 * 4 * 3, 0);
-    const uint8_t first[] = {10, 20, 30, 2, 2, 1};
-    std::copy(std::begin(first), std::end(first), bgr.begin());
-    return make_bmp(4, 4, bgr);
-}
 
 geo *parse(const std::string &text) {
     return parse_obj("object_test", text.c_str(), text.size() + 1);
@@ -39,24 +32,23 @@ const std::string square_header = "# a test mesh\n"
 
 } // namespace
 
-TEST(TextureConversion, ChannelTableTakesTheStoredBytesInOrder) {
-    auto bmp = test_bmp();
+TEST(TextureConversion, ChannelTableTakesTheStoredBytesInOrderAndDamagedBitmapsAreRefused) {
+    // First pixel stored B 10, G 20, R 30; the second 2, 2, 1 so that alpha (5 / 3) shows it rounds down.
+    std::vector<uint8_t> bgr = {10, 20, 30, 2, 2, 1};
+    bgr.resize(4 * 4 * 3);
+    const auto good = make_bmp(4, 4, bgr);
+    int32_t w = 0, h = 0;
+    std::vector<uint8_t> px;
     const std::vector<uint8_t> expected[] = {
         {10, 2}, {10, 20, 2, 2}, {30, 20, 10, 1, 2, 2}, {30, 20, 10, 20, 1, 2, 2, 1}};
     for (int channels = 1; channels <= 4; ++channels) {
-        int32_t w = 0, h = 0;
-        std::vector<uint8_t> px;
-        ASSERT_TRUE(convert_texture("texture_t", bmp.data(), bmp.size(), channels, &w, &h, &px));
-        EXPECT_EQ(w, 4);
-        EXPECT_EQ(h, 4);
+        ASSERT_TRUE(convert_texture("texture_t", good.data(), good.size(), channels, &w, &h, &px));
+        EXPECT_EQ(std::pair(w, h), std::pair(4, 4));
         ASSERT_EQ(px.size(), 16u * channels);
         EXPECT_EQ(std::vector<uint8_t>(px.begin(), px.begin() + 2 * channels), expected[channels - 1])
             << channels << " channels";
     }
-}
 
-TEST(TextureConversion, DamagedBitmapsAreRefusedWithOneLine) {
-    const auto good = test_bmp();
     auto with = [&](std::initializer_list<std::pair<size_t, uint8_t>> changes) {
         auto b = good;
         for (auto [at, value] : changes)
@@ -73,23 +65,20 @@ TEST(TextureConversion, DamagedBitmapsAreRefusedWithOneLine) {
         {with({{14, 0xff}, {15, 0xff}, {16, 0xff}, {17, 0xff}}), "header size overflowing the offset"},
     };
     for (const auto &[bytes, why] : cases) {
-        int32_t w = 0, h = 0;
-        std::vector<uint8_t> px;
         testing::internal::CaptureStderr();
         EXPECT_FALSE(convert_texture("texture_x", bytes.data(), bytes.size(), 3, &w, &h, &px)) << why;
         expect_one_line(testing::internal::GetCapturedStderr(), "texture_x: ", why);
     }
 }
 
-TEST(ObjParsing, ReadsEveryKindInReverseTextOrderWithNegatedNormalsAndBounds) {
+TEST(ObjParsing, ReadsEveryKindInReverseTextOrderOnlyWithinItsLengthAndRefusesMalformedTextWithOneLine) {
     geo *g = parse(square_header + "f 1/1/1 2/1/1 3/2/1\n"
                                    "f 1/1/1 2/1/1 3/2/1 4/2/1\n"
                                    "s off\n"
                                    "f 5/1/1 4/1/1 3/1/1 2/1/1 1/1/1\n"
                                    "f 4/1/1\t3/1/1  1/1/1\n");
     ASSERT_NE(g, nullptr);
-    EXPECT_EQ(g->vertex_count, 5);
-    EXPECT_EQ(g->texcoord_count, 2);
+    EXPECT_EQ(std::pair(g->vertex_count, g->texcoord_count), std::pair(5, 2));
     EXPECT_EQ(g->normals, (std::vector<float>{-0.0f, -0.0f, -1.0f}));
     EXPECT_EQ((std::vector<float>{g->min_x, g->max_x, g->min_y, g->max_y, g->min_z, g->max_z}),
               (std::vector<float>{0, 1, 0, 2, -1, 0}));
@@ -99,33 +88,27 @@ TEST(ObjParsing, ReadsEveryKindInReverseTextOrderWithNegatedNormalsAndBounds) {
     const face *f = g->faces;
     for (const auto &e : expected) {
         ASSERT_NE(f, nullptr);
-        EXPECT_EQ(std::vector<int>(f->vertex_index.begin(), f->vertex_index.end()), e);
-        EXPECT_EQ(f->count, static_cast<int>(e.size()));
+        EXPECT_EQ(std::pair(f->vertex_index, f->count), std::pair(e, static_cast<int>(e.size())));
         f = f->next;
     }
     EXPECT_EQ(f, nullptr);
     EXPECT_EQ(g->faces->next->next->texcoord_index[3], 1);
     free_geo(g);
-}
 
-TEST(ObjParsing, ReadsOnlyWithinItsLengthWhateverTheLineEnds) {
     // No terminator: the bytes past the stated length must not be read as part of the mesh.
     std::string text = square_header + "f 1/1/1 2/1/1 3/2/1";
     std::string bytes = text + "\nf 9/9/9 9/9/9 9/9/9\n";
-    geo *g = parse_obj("object_test", bytes.data(), text.size());
-    ASSERT_NE(g, nullptr);
-    ASSERT_NE(g->faces, nullptr);
+    g = parse_obj("object_test", bytes.data(), text.size());
+    ASSERT_TRUE(g && g->faces);
     EXPECT_EQ(g->faces->next, nullptr);
     free_geo(g);
 
     g = parse("f 1/1/1 2/1/1 3/1/1\r\nv 0 0 0\r\nv 1 0 0\r\nv 0 1 0\r\nvn 0 1 0\r\nvt 0 0\r\n");
-    ASSERT_NE(g, nullptr) << "a face on the first line and Windows line ends";
-    ASSERT_NE(g->faces, nullptr);
+    ASSERT_TRUE(g && g->faces) << "a face on the first line and Windows line ends";
     EXPECT_EQ(g->faces->count, 3);
     free_geo(g);
-}
 
-TEST(ObjParsing, MalformedTextIsRefusedWithOneLine) {
+    // Malformed text is refused with one line.
     const std::string one = "v 0 0 0\nvn 0 0 1\nvt 0 0\n";
     const std::pair<std::string, const char *> cases[] = {
         {"v 1 2\n", "vertex with two numbers"},
@@ -145,7 +128,7 @@ TEST(ObjParsing, MalformedTextIsRefusedWithOneLine) {
     };
     for (const auto &[text, why] : cases) {
         testing::internal::CaptureStderr();
-        geo *g = parse(text);
+        g = parse(text);
         expect_one_line(testing::internal::GetCapturedStderr(), "object_test: line ", why);
         EXPECT_EQ(g, nullptr) << why;
         free_geo(g);
@@ -168,8 +151,7 @@ TEST(MaterialParsing, KeywordsAreReadAfterACommentButNotAtTheFirstByte) {
     // At the first byte a keyword counts as absent; the first occurrence counts even inside a word.
     for (const std::string &t : {body, std::string("# emitter\nemit 1 1 1\n")}) {
         m = parse_material(t.c_str(), t.size());
-        EXPECT_FLOAT_EQ(m->emission[0], 0.0f) << t;
-        EXPECT_FLOAT_EQ(m->emission[3], 1.0f) << t;
+        EXPECT_EQ(std::pair(m->emission[0], m->emission[3]), std::pair(0.0f, 1.0f)) << t;
         delete m;
     }
 
@@ -181,7 +163,7 @@ TEST(MaterialParsing, KeywordsAreReadAfterACommentButNotAtTheFirstByte) {
     delete m;
 }
 
-TEST(TextLayout, FormattingIsBoundedAndTypedTextStaysLiteral) {
+TEST(TextLayout, FormattingIsBoundedTypedTextStaysLiteralAndTheScoreLineShowsEverything) {
     char buffer[TEXT_BUFFER_SIZE + 16];
     memset(buffer, 'z', sizeof buffer);
     EXPECT_EQ(format_text(buffer, "%s!", std::string(400, 'a').c_str()), TEXT_BUFFER_SIZE - 1);
@@ -191,9 +173,8 @@ TEST(TextLayout, FormattingIsBoundedAndTypedTextStaysLiteral) {
     EXPECT_STREQ(buffer, "50%d");
     EXPECT_DOUBLE_EQ(text_start(10, 1), -4.0);
     EXPECT_DOUBLE_EQ(text_start(10, 0), 0.0);
-}
 
-TEST(TextLayout, ScoreLineShowsScoreBarrelsAndFrameRate) {
+    // The score line: score, barrels and the frame rate.
     game_record *g = make_test_game();
     g->barrels_left = 18;
     g->frame_ms_avg = 20.0f;
@@ -205,52 +186,35 @@ TEST(TextLayout, ScoreLineShowsScoreBarrelsAndFrameRate) {
     g->settings.display_flags &= ~SHOW_FPS;
     format_score_line(g, line);
     EXPECT_STREQ(line, "SCORE: -00007   BARRELS: 03") << "without the frame rate";
+    draw_glyph_decal(g, 'A'); // a power-up's letter before the font has loaded is skipped
     free_test_game(g);
 }
 
 // The blink and cycle timings the frame uses, at the edges where each one flips.
 TEST(FrameTiming, BlinksAndCyclesFlipAtTheirEdges) {
-    struct tank_case {
-        float alive, shield;
-        bool visible;
-    } tanks[] = {{0, 0, false},    {-1, 0, false},    {1, 0, true},     {1, -1, true},
-                 {1, 0.15f, true}, {1, 0.05f, false}, {1, 0.5f, false}, {1, 0.35f, true}};
-    for (const auto &c : tanks) {
-        SCOPED_TRACE(testing::Message() << "alive " << c.alive << " shield " << c.shield);
+    const std::tuple<float, float, bool> tanks[] = {{0, 0, false},    {-1, 0, false},   {1, 0, true},
+                                                    {1, -1, true},    {1, 0.15f, true}, {1, 0.05f, false},
+                                                    {1, 0.5f, false}, {1, 0.35f, true}};
+    for (auto [alive, shield, visible] : tanks) {
         player_tank t{};
-        t.alive = c.alive;
-        t.shield = c.shield;
-        EXPECT_EQ(player_tank_visible(&t), c.visible);
+        t.alive = alive, t.shield = shield;
+        EXPECT_EQ(player_tank_visible(&t), visible) << "alive " << alive << " shield " << shield;
     }
     EXPECT_FALSE(player_tank_visible(nullptr));
-    struct message_case {
-        const char *message;
-        float timer;
-        bool visible;
-    } messages[] = {{"X", 0.25f, true}, {"X", 0.125f, false}, {"X", 1.5f, true},
-                    {"X", 1.0f, false}, {"X", 0, false},      {nullptr, 0.5f, false}};
-    for (const auto &c : messages) {
-        SCOPED_TRACE(testing::Message() << "timer " << c.timer);
+    const std::tuple<const char *, float, bool> messages[] = {{"X", 0.25f, true}, {"X", 0.125f, false},
+                                                              {"X", 1.5f, true},  {"X", 1.0f, false},
+                                                              {"X", 0, false},    {nullptr, 0.5f, false}};
+    for (auto [message, timer, visible] : messages) {
         player_tank t{};
-        t.message = c.message;
-        t.message_timer = c.timer;
-        EXPECT_EQ(hud_message_visible(&t), c.visible);
+        t.message = message, t.message_timer = timer;
+        EXPECT_EQ(hud_message_visible(&t), visible) << "timer " << timer;
     }
-    struct title_case {
-        float time;
-        bool game_over;
-    } titles[] = {{0, true}, {4.99f, true}, {5, false}, {14.99f, false}, {15, true}, {20, false}};
-    for (const auto &c : titles) {
-        SCOPED_TRACE(testing::Message() << "time " << c.time);
-        EXPECT_EQ(title_shows_game_over(c.time), c.game_over);
-    }
+    const std::pair<float, bool> titles[] = {{0, true},       {4.99f, true}, {5, false},
+                                             {14.99f, false}, {15, true},    {20, false}};
+    for (auto [time, game_over] : titles)
+        EXPECT_EQ(title_shows_game_over(time), game_over) << "time " << time;
     // The list scrolls 5 units a second from -50 and starts again after 1155 / 25 seconds.
-    struct offset_case {
-        float clock;
-        double y;
-    } offsets[] = {{0, -50}, {1, -45}, {46, 180}, {46.25f, -49.75}};
-    for (const auto &c : offsets) {
-        SCOPED_TRACE(testing::Message() << "clock " << c.clock);
-        EXPECT_DOUBLE_EQ(instructions_offset(c.clock), c.y);
-    }
+    const std::pair<float, double> offsets[] = {{0, -50}, {1, -45}, {46, 180}, {46.25f, -49.75}};
+    for (auto [clock, y] : offsets)
+        EXPECT_DOUBLE_EQ(instructions_offset(clock), y) << "clock " << clock;
 }

@@ -13,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 
 namespace {
@@ -24,12 +23,11 @@ constexpr int FONT_W = 256, FONT_H = 128;
 std::vector<uint8_t> font_pixels() {
     std::vector<uint8_t> bgr(FONT_W * FONT_H * 3, 0);
     for (int c = 33; c < 127; ++c)
-        for (int y = 3; y <= 12; ++y)
-            for (int x = 3; x <= 12; ++x) {
-                int sy = (7 - c / 16) * 16 + y; // stored rows run bottom up
-                uint8_t *p = &bgr[(static_cast<size_t>(sy) * FONT_W + (c % 16) * 16 + x) * 3];
-                p[0] = p[1] = 255;
-            }
+        for (int y = 3; y <= 12; ++y) {
+            size_t row = static_cast<size_t>((7 - c / 16) * 16 + y) * FONT_W; // stored rows run bottom up
+            for (int x = (c % 16) * 16 + 3; x <= (c % 16) * 16 + 12; ++x)
+                bgr[(row + x) * 3] = bgr[(row + x) * 3 + 1] = 255;
+        }
     return bgr;
 }
 
@@ -40,104 +38,76 @@ std::vector<uint8_t> solid_bmp(uint8_t r, uint8_t g, uint8_t b) {
     return make_bmp(4, 4, bgr);
 }
 
-// A square facing the viewer 10 units ahead once the mesh's y-up frame is turned to z-up.
-const char *tank_mesh =
-    "# test tank\nv -1 -10 1\nv 1 -10 1\nv 1 -10 -1\nv -1 -10 -1\nvn 0 -1 0\nvt 0 0\nvt 1 1\n"
-    "f 1/1/1 2/2/1 3/2/1 4/1/1\n";
-
-struct image {
-    int width, height;
-    std::vector<uint8_t> rgb; // bottom row first, as GL reads
-    const uint8_t *at(int x, int y) const { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
-    // Cyan pixels in a rectangle of the text plane at depth -100 (it spans ±60 by ±45 there).
-    int cyan_in(float x0, float y0, float x1, float y1) const {
-        int n = 0;
-        for (int y = int((y0 + 45) / 90 * height); y < int((y1 + 45) / 90 * height); ++y)
-            for (int x = int((x0 + 60) / 120 * width); x < int((x1 + 60) / 120 * width); ++x)
-                n += at(x, y)[0] < 60 && at(x, y)[1] > 120 && at(x, y)[2] > 120;
-        return n;
-    }
-};
-
-image read_frame(int width, int height) {
-    image im{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height * 3)};
+// RGB pixels of a rectangle of the frame, bottom row first.
+std::vector<uint8_t> read_pixels(int x, int y, int width, int height) {
+    std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, im.rgb.data());
-    return im;
+    glReadPixels(x, y, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    return rgb;
 }
 
-void clear() {
+game_record *g;
+
+void switch_mode(int width, int height) {
+    g->settings.width = width;
+    g->settings.height = height;
+    testing::internal::CaptureStdout();
+    set_video_mode(0, width, height, 32);
+    testing::internal::GetCapturedStdout();
+}
+
+// The tank mesh under a light from the viewer; returns the centre pixel.
+std::vector<uint8_t> tank_centre(int width, int height) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
+    const GLfloat from_viewer[4] = {0, 0, 1, 0};
+    glLightfv(GL_LIGHT0, GL_POSITION, from_viewer);
+    draw_geo(find_tank_type(g, "player")->geo);
+    return read_pixels(width / 2, height / 2, 1, 1);
 }
 
-class RenderGl : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-        ASSERT_NE(SDL_SetVideoMode(640, 480, 32, SDL_OPENGL), nullptr) << SDL_GetError();
-        g = make_test_game();
-        g->settings.bit_depth = 32;
-        g->pack = decode_pack(make_pack({
-            {"texture_font", make_bmp(FONT_W, FONT_H, font_pixels())},
-            {"texture_tank_1", solid_bmp(255, 255, 128)},
-            {"texture_streaks_1", solid_bmp(10, 20, 30)},
-            {"object_tank_1", text_bytes(tank_mesh)},
-            {"material_tank",
-             text_bytes("# tank\nemit 0 0 0.5\nambient 0 0 0\ndiffuse 0.8 0 0\nspecular 0 0 0\n")},
-        }));
-        testing::internal::CaptureStdout();
-        gl_setup(g);
-        testing::internal::GetCapturedStdout();
-        register_tank_type(g, "player", 120.0f, 35.0f, 100.0f, 1.6f, 0.3f, 100.0f, "object_tank_1",
-                           "texture_tank_1", "material_tank");
-    }
-    static void TearDownTestSuite() { SDL_Quit(); }
+int glyph_pixels(int width, int height) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    glTranslatef(0, 0, -100);
+    glColor4f(0, 1, 1, 1);
+    glListBase(g->font_lists);
+    draw_text("HOLLOW");
+    std::vector<uint8_t> rgb = read_pixels(0, 0, width, height);
+    int cyan = 0;
+    for (size_t i = 0; i < rgb.size(); i += 3)
+        cyan += rgb[i] < 60 && rgb[i + 1] > 120 && rgb[i + 2] > 120;
+    return cyan;
+}
 
-    void SetUp() override { switch_mode(640, 480); }
+} // namespace
 
-    static void switch_mode(int width, int height) {
-        if (g->settings.width != width) {
-            g->settings.width = width;
-            g->settings.height = height;
-            testing::internal::CaptureStdout();
-            set_video_mode(0, width, height, 32);
-            testing::internal::GetCapturedStdout();
-        }
-        glClearColor(0, 0, 0, 0);
-        clear();
-    }
+TEST(RenderGl, TextureRegistryKeysOnNameAndChannelsAndAModeSwitchKeepsTexturesMeshesAndGlyphs) {
+    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
+    ASSERT_NE(SDL_SetVideoMode(640, 480, 32, SDL_OPENGL), nullptr) << SDL_GetError();
+    g = make_test_game();
+    g->settings.bit_depth = 32;
+    g->pack = decode_pack(make_pack({
+        {"texture_font", make_bmp(FONT_W, FONT_H, font_pixels())},
+        {"texture_tank_1", solid_bmp(255, 255, 128)},
+        {"texture_streaks_1", solid_bmp(10, 20, 30)},
+        // A square facing the viewer 10 units ahead once the mesh's y-up frame is turned to z-up.
+        {"object_tank_1",
+         text_bytes("# test tank\nv -1 -10 1\nv 1 -10 1\nv 1 -10 -1\nv -1 -10 -1\nvn 0 -1 0\n"
+                    "vt 0 0\nvt 1 1\nf 1/1/1 2/2/1 3/2/1 4/1/1\n")},
+        {"material_tank",
+         text_bytes("# tank\nemit 0 0 0.5\nambient 0 0 0\ndiffuse 0.8 0 0\nspecular 0 0 0\n")},
+    }));
+    testing::internal::CaptureStdout();
+    gl_setup(g);
+    testing::internal::GetCapturedStdout();
+    register_tank_type(g, "player", 120.0f, 35.0f, 100.0f, 1.6f, 0.3f, 100.0f, "object_tank_1",
+                       "texture_tank_1", "material_tank");
 
-    // The tank mesh under a light from the viewer; returns the centre pixel.
-    static std::vector<int> tank_centre(int width, int height) {
-        clear();
-        const GLfloat from_viewer[4] = {0, 0, 1, 0};
-        glLightfv(GL_LIGHT0, GL_POSITION, from_viewer);
-        draw_geo(find_tank_type(g, "player")->geo);
-        image im = read_frame(width, height);
-        const uint8_t *p = im.at(width / 2, height / 2);
-        return {p[0], p[1], p[2]};
-    }
-
-    static int glyph_pixels(int width, int height) {
-        clear();
-        glTranslatef(0, 0, -100);
-        glColor4f(0, 1, 1, 1);
-        glListBase(g->font_lists);
-        draw_text("HOLLOW");
-        return read_frame(width, height).cyan_in(-60, -45, 60, 45);
-    }
-
-    static game_record *g;
-};
-
-game_record *RenderGl::g = nullptr;
-
-TEST_F(RenderGl, TextureRegistryKeysOnNameAndChannelsAndUploadsTheConversion) {
+    // The registry keys on name and channel count and uploads mipmapped.
     texture *two = load_texture(g, "texture_streaks_1", 2, GL_REPEAT);
     texture *one = load_texture(g, "texture_streaks_1", 1, GL_REPEAT);
-    ASSERT_NE(two, nullptr);
-    ASSERT_NE(one, nullptr);
+    ASSERT_TRUE(two && one);
     EXPECT_NE(two->gl_name, one->gl_name);
     EXPECT_EQ(load_texture(g, "texture_streaks_1", 2, GL_CLAMP), two);
 
@@ -147,10 +117,9 @@ TEST_F(RenderGl, TextureRegistryKeysOnNameAndChannelsAndUploadsTheConversion) {
     EXPECT_EQ(min_filter, GL_LINEAR_MIPMAP_LINEAR) << "mipmapped";
 
     // Absent or damaged: null, nothing registered, and the damage is reported once.
-    auto cut = solid_bmp(1, 2, 3);
-    cut.resize(cut.size() - 5);
+    std::vector<uint8_t> bmp = solid_bmp(1, 2, 3);
     pack_entry *old = g->pack;
-    g->pack = decode_pack(make_pack({{"texture_cut", cut}}));
+    g->pack = decode_pack(make_pack({{"texture_cut", {bmp.begin(), bmp.end() - 5}}}));
     texture *head = texture_registry;
     testing::internal::CaptureStderr();
     EXPECT_EQ(load_texture(g, "texture_absent", 3, GL_CLAMP), nullptr);
@@ -162,10 +131,9 @@ TEST_F(RenderGl, TextureRegistryKeysOnNameAndChannelsAndUploadsTheConversion) {
     EXPECT_EQ(texture_registry, head);
     free_pack(g->pack);
     g->pack = old;
-}
 
-TEST_F(RenderGl, ModeSwitchKeepsTexturesMeshesAndGlyphs) {
-    std::vector<int> mesh_before = tank_centre(640, 480);
+    // A mode switch loses no texture, mesh or glyph.
+    std::vector<uint8_t> mesh_before = tank_centre(640, 480);
     int glyphs_before = glyph_pixels(640, 480);
     ASSERT_GT(glyphs_before, 200);
     std::vector<std::vector<uint8_t>> pixels;
@@ -174,10 +142,8 @@ TEST_F(RenderGl, ModeSwitchKeepsTexturesMeshesAndGlyphs) {
 
     switch_mode(800, 600);
     size_t i = 0;
-    for (texture *t = texture_registry; t; t = t->next, ++i) {
-        EXPECT_TRUE(glIsTexture(t->gl_name)) << t->name;
-        EXPECT_EQ(t->pixels, pixels[i]) << t->name;
-    }
+    for (texture *t = texture_registry; t; t = t->next, ++i)
+        EXPECT_TRUE(glIsTexture(t->gl_name) && t->pixels == pixels[i]) << t->name;
     EXPECT_EQ(tank_centre(800, 600), mesh_before);
     EXPECT_NEAR(glyph_pixels(800, 600), glyphs_before * (800.0 * 600) / (640.0 * 480), glyphs_before * 0.15);
     EXPECT_TRUE(glIsList(unit_quad()->id));
@@ -185,6 +151,5 @@ TEST_F(RenderGl, ModeSwitchKeepsTexturesMeshesAndGlyphs) {
     switch_mode(640, 480);
     EXPECT_EQ(tank_centre(640, 480), mesh_before);
     EXPECT_NEAR(glyph_pixels(640, 480), glyphs_before, glyphs_before * 0.02);
+    SDL_Quit();
 }
-
-} // namespace

@@ -35,9 +35,12 @@ class SettingsFile : public ::testing::Test {
     game_record *g = nullptr;
 };
 
-TEST_F(SettingsFile, NoFileGivesTheDefaults) {
+// No file gives the defaults. A valid file comes through byte for byte; another version, or a
+// file one byte short, is taken as absent; a full-screen size snaps to a mode and the game
+// starts windowed.
+TEST_F(SettingsFile, NoFileGivesTheDefaultsAValidFileComesThroughAndOnlyFullScreenSizesSnap) {
     read_settings(g, path().c_str());
-    const settings_block &s = g->settings;
+    settings_block s = g->settings;
     EXPECT_EQ(
         std::vector<int>({s.version, s.fullscreen, s.width, s.height, s.bit_depth, s.display_flags,
                           s.view_mode, s.key_left, s.key_right, s.key_forward, s.key_reverse, s.key_fire}),
@@ -47,13 +50,6 @@ TEST_F(SettingsFile, NoFileGivesTheDefaults) {
         EXPECT_EQ(s.high_scores[i], 10000 - 1000 * i);
         EXPECT_STREQ(s.high_names[i], "quenby");
     }
-}
-
-// A valid file comes through byte for byte; another version, or a file one byte short, is
-// taken as absent; a full-screen size snaps to a mode and the game starts windowed.
-TEST_F(SettingsFile, AValidFileComesThroughAndOnlyFullScreenSizesSnap) {
-    settings_block s;
-    default_settings(&s);
     s.width = 700, s.height = 500, s.bit_depth = 32, s.smoke_detail = 0.75f, s.audio_level = 0.3f;
     s.display_flags = SHOW_RADAR | SHOW_MARKS, s.view_mode = 1, s.key_fire = 'x';
     for (int i = 0; i < 512; ++i)
@@ -61,9 +57,7 @@ TEST_F(SettingsFile, AValidFileComesThroughAndOnlyFullScreenSizesSnap) {
     memset(s.high_names[3], 'z', 19);
     EXPECT_EQ(block_bytes(round_trip(s)), block_bytes(s));
     const struct {
-        int version, fullscreen, width, height;
-        size_t bytes;
-        int read_width, read_height;
+        int version, fullscreen, width, height, bytes, read_width, read_height;
     } cases[] = {
         {2, 0, 800, 600, 808, 640, 480}, {1, 0, 800, 600, 807, 640, 480}, {1, 1, 1000, 700, 808, 1024, 768},
         {1, 1, 800, 600, 808, 800, 600}, {1, 1, 641, 480, 808, 800, 600}, {1, 1, 2000, 2000, 808, 1280, 1024},
@@ -88,41 +82,23 @@ TEST_F(SettingsFile, EachDamagedFieldGetsItsOwnDefaultBack) {
     default_settings(&good);
     good.audio_level = 0.5f;
     good.key_fire = 'f';
-    const size_t smoke = offsetof(settings_block, smoke_detail),
-                 audio = offsetof(settings_block, audio_level);
-    const struct {
-        size_t at;
-        double value, mended;
-    } cases[] = {
-        {offsetof(settings_block, width), 0, 640},
-        {offsetof(settings_block, height), 100000, 480},
-        {offsetof(settings_block, bit_depth), 24, 16},
-        {smoke, 0, 1.5},
-        {smoke, -2, 1.5},
-        {smoke, NAN, 1.5},
-        {smoke, 1e-4, 0.5},
-        {smoke, 1.2, 1.0},
-        {smoke, 100, 3.0},
-        {audio, 7, 0.8},
-        {audio, NAN, 0.8},
-        {offsetof(settings_block, key_fire), 4000, 32},
-        {offsetof(settings_block, key_left), 0, 276},
-        {offsetof(settings_block, view_mode), 9, 0},
-    };
-    auto poke = [&](settings_block &block, size_t at, double value) {
-        auto *field = reinterpret_cast<uint8_t *>(&block) + at;
-        if (at == smoke || at == audio)
-            *reinterpret_cast<float *>(field) = static_cast<float>(value);
-        else
-            *reinterpret_cast<int32_t *>(field) = static_cast<int32_t>(value);
-    };
-    for (const auto &c : cases) {
+    auto mends = [&](auto field, auto value, auto mended) {
         settings_block damaged = good, expected = good;
-        poke(damaged, c.at, c.value);
-        poke(expected, c.at, c.mended);
-        EXPECT_EQ(block_bytes(round_trip(damaged)), block_bytes(expected))
-            << "offset " << c.at << ": " << c.value;
-    }
+        damaged.*field = value;
+        expected.*field = mended;
+        EXPECT_EQ(block_bytes(round_trip(damaged)), block_bytes(expected)) << value << " -> " << mended;
+    };
+    mends(&settings_block::width, 0, 640);
+    mends(&settings_block::height, 100000, 480);
+    mends(&settings_block::bit_depth, 24, 16);
+    for (auto [bad, step] :
+         {std::pair{0.0f, 1.5f}, {-2.0f, 1.5f}, {NAN, 1.5f}, {1e-4f, 0.5f}, {1.2f, 1.0f}, {100.0f, 3.0f}})
+        mends(&settings_block::smoke_detail, bad, step);
+    mends(&settings_block::audio_level, 7.0f, 0.8f);
+    mends(&settings_block::audio_level, NAN, 0.8f);
+    mends(&settings_block::key_fire, 4000, 32);
+    mends(&settings_block::key_left, 0, 276);
+    mends(&settings_block::view_mode, 9, 0);
     settings_block unterminated = good;
     memset(unterminated.high_names[4], 'a', NAME_LENGTH);
     EXPECT_EQ(strlen(round_trip(unterminated).high_names[4]), 19u);
@@ -133,25 +109,21 @@ TEST_F(SettingsFile, EachDamagedFieldGetsItsOwnDefaultBack) {
 // is written in place; a file made read-only, or a directory that takes nothing, keeps what it
 // had and the failure is reported.
 TEST_F(SettingsFile, WritesReachTheFileThroughLinksAndLockedDirectoriesButNotReadOnlyFiles) {
-    std::string elsewhere = dir.file("dotfiles");
-    mkdir(elsewhere.c_str(), 0700);
-    std::string linked = elsewhere + "/hollowmere.cfg";
+    mkdir(dir.file("dotfiles").c_str(), 0700);
+    const std::string linked = dir.file("dotfiles/hollowmere.cfg");
     struct case_t {
         const char *name;
         void (*stage)(const std::string &path, const std::string &linked);
         std::string written; // the file that must hold the new settings, or "" for none
         bool ok;
     } cases[] = {
-        {"plain file", [](const std::string &, const std::string &) {}, path(), true},
-        {"relative link",
-         [](const std::string &p, const std::string &) { symlink("dotfiles/hollowmere.cfg", p.c_str()); },
-         linked, true},
-        {"no room beside it",
-         [](const std::string &p, const std::string &) { mkdir((p + ".new").c_str(), 0700); }, path(), true},
-        {"read-only file", [](const std::string &p, const std::string &) { chmod(p.c_str(), 0444); }, "",
-         false},
+        {"plain file", [](auto &, auto &) {}, path(), true},
+        {"relative link", [](auto &p, auto &) { symlink("dotfiles/hollowmere.cfg", p.c_str()); }, linked,
+         true},
+        {"no room beside it", [](auto &p, auto &) { mkdir((p + ".new").c_str(), 0700); }, path(), true},
+        {"read-only file", [](auto &p, auto &) { chmod(p.c_str(), 0444); }, "", false},
         {"read-only link target",
-         [](const std::string &p, const std::string &l) {
+         [](auto &p, auto &l) {
              symlink(l.c_str(), p.c_str());
              chmod(l.c_str(), 0444);
          },
@@ -162,9 +134,10 @@ TEST_F(SettingsFile, WritesReachTheFileThroughLinksAndLockedDirectoriesButNotRea
         unlink(path().c_str());
         rmdir((path() + ".new").c_str());
         default_settings(&g->settings);
-        write_file(path(), block_bytes(g->settings));
+        const std::vector<uint8_t> old = block_bytes(g->settings);
+        write_file(path(), old);
         chmod(linked.c_str(), 0600);
-        write_file(linked, block_bytes(g->settings));
+        write_file(linked, old);
         bool via_link = std::string(c.name).find("link") != std::string::npos;
         if (via_link) unlink(path().c_str());
         c.stage(path(), linked);
@@ -175,16 +148,11 @@ TEST_F(SettingsFile, WritesReachTheFileThroughLinksAndLockedDirectoriesButNotRea
         std::string err = testing::internal::GetCapturedStderr();
         EXPECT_EQ(err.find("hollowmere.cfg: cannot write settings: ") != std::string::npos, !c.ok) << err;
         for (const std::string &file :
-             via_link ? std::vector<std::string>{linked} : std::vector{path(), linked}) {
-            settings_block back;
-            auto bytes = read_file(file);
-            ASSERT_EQ(bytes.size(), 808u) << file;
-            memcpy(&back, bytes.data(), sizeof back);
-            EXPECT_EQ(back.high_scores[0] == 123456, file == c.written) << file;
-        }
+             via_link ? std::vector<std::string>{linked} : std::vector{path(), linked})
+            EXPECT_EQ(read_file(file), file == c.written ? block_bytes(g->settings) : old) << file;
         struct stat st;
         EXPECT_EQ(lstat(path().c_str(), &st), 0);
-        EXPECT_EQ(S_ISLNK(st.st_mode), std::string(c.name).find("link") != std::string::npos);
+        EXPECT_EQ(S_ISLNK(st.st_mode), via_link);
         EXPECT_NE(access((path() + ".new").c_str(), F_OK) == 0 && std::string(c.name) != "no room beside it",
                   true);
         EXPECT_NE(access((linked + ".new").c_str(), F_OK), 0);

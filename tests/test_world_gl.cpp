@@ -15,7 +15,6 @@
 
 #include <array>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <tuple>
 
@@ -41,70 +40,59 @@ pixel read_pixel(int x, int y) {
     return p;
 }
 
-class WorldGl : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-        ASSERT_NE(SDL_SetVideoMode(W, H, 32, SDL_OPENGL), nullptr) << SDL_GetError();
-        g = make_test_game();
-        g->settings.width = W;
-        g->settings.height = H;
-        // One-pixel textures given as B, G, R. Two-channel ones take luminance from blue and
-        // coverage from green: all opaque white.
-        std::vector<std::pair<std::string, std::vector<uint8_t>>> records{
-            {"texture_ground", make_bmp(1, 1, {90, 160, 90})},
-            {"texture_sky_1", make_bmp(1, 1, {200, 90, 60})},
-            {"texture_barrel", make_bmp(1, 1, {30, 60, 200})},
-            {"object_barrel",
-             text_bytes("# barrel\nv -10 0 -10\nv 10 0 -10\nv 10 40 0\nv -10 40 0\nvn 0 0 -1\n"
-                        "vt 0 0\nvt 1 1\nf 1/1/1 2/2/1 3/2/1 4/1/1\n")}};
-        for (const char *name : {"texture_puff_2", "texture_puff_3", "texture_flash_1", "texture_streaks_1",
-                                 "texture_streaks_2", "texture_streaks_3"})
-            records.push_back({name, make_bmp(1, 1, {255, 255, 255})});
-        for (const char *name : {"material_barrel", "material_ground"})
-            records.push_back(
-                {name, text_bytes("# m\nemit 0 0 0\nambient 0.5 0.5 0.5\ndiffuse 1 1 1\nspecular 0 0 0\n")});
-        g->pack = decode_pack(make_pack(records));
-        testing::internal::CaptureStdout();
-        testing::internal::CaptureStderr();
-        gl_setup(g);
-        testing::internal::GetCapturedStderr();
-        testing::internal::GetCapturedStdout();
-    }
-    static void TearDownTestSuite() { SDL_Quit(); }
+game_record *g;
 
-    void SetUp() override {
-        glClearColor(0, 0, 0, 0);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glLoadIdentity();
-        g->settings.display_flags = -1;
-    }
-    void TearDown() override {
-        for (explosion *e = g->explosions; e; e = e->next)
-            free_projectiles(e->debris);
-        free_list(g->explosions);
-        free_list(g->barrels);
-        free_list(g->smoke);
-        glLoadIdentity();
-    }
+// The ground decals seen straight down from 20 units up over a cleared picture: the centre.
+pixel decals_at_centre(int options, float clear = 1) {
+    glClearColor(clear, clear, clear, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    g->settings.display_flags = options;
+    glLoadIdentity();
+    glTranslatef(0, 0, -20);
+    draw_ground_decals(g);
+    return read_pixel(W / 2, H / 2);
+}
 
-    // The ground decals seen straight down from 20 units up over a cleared picture: the centre.
-    static pixel decals_at_centre(int options, float clear = 1) {
-        glClearColor(clear, clear, clear, 1);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        g->settings.display_flags = options;
-        glLoadIdentity();
-        glTranslatef(0, 0, -20);
-        draw_ground_decals(g);
-        return read_pixel(W / 2, H / 2);
-    }
+void free_world() {
+    for (explosion *e = g->explosions; e; e = e->next)
+        free_projectiles(e->debris);
+    free_list(g->explosions);
+    free_list(g->barrels);
+    free_list(g->smoke);
+}
 
-    static game_record *g;
-};
+} // namespace
 
-game_record *WorldGl::g = nullptr;
+TEST(WorldGl, WholeSceneLeavesGlStateAndGameAsFoundScorchMarkFadesAndDeadDebrisStayUnseen) {
+    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
+    ASSERT_NE(SDL_SetVideoMode(W, H, 32, SDL_OPENGL), nullptr) << SDL_GetError();
+    g = make_test_game();
+    g->settings.width = W;
+    g->settings.height = H;
+    // One-pixel textures given as B, G, R. Two-channel ones take luminance from blue and
+    // coverage from green: all opaque white.
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> records{
+        {"texture_ground", make_bmp(1, 1, {90, 160, 90})},
+        {"texture_sky_1", make_bmp(1, 1, {200, 90, 60})},
+        {"texture_barrel", make_bmp(1, 1, {30, 60, 200})},
+        {"object_barrel", text_bytes("# barrel\nv -10 0 -10\nv 10 0 -10\nv 10 40 0\nv -10 40 0\nvn 0 0 -1\n"
+                                     "vt 0 0\nvt 1 1\nf 1/1/1 2/2/1 3/2/1 4/1/1\n")}};
+    for (const char *name : {"texture_puff_2", "texture_puff_3", "texture_flash_1", "texture_streaks_1",
+                             "texture_streaks_2", "texture_streaks_3"})
+        records.push_back({name, make_bmp(1, 1, {255, 255, 255})});
+    for (const char *name : {"material_barrel", "material_ground"})
+        records.push_back(
+            {name, text_bytes("# m\nemit 0 0 0\nambient 0.5 0.5 0.5\ndiffuse 1 1 1\nspecular 0 0 0\n")});
+    g->pack = decode_pack(make_pack(records));
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    gl_setup(g);
+    testing::internal::GetCapturedStderr();
+    testing::internal::GetCapturedStdout();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    g->settings.display_flags = -1;
 
-TEST_F(WorldGl, WholeSceneLeavesGlStateAndGameAsFound) {
+    // A whole scene leaves the GL state and the game as it found them.
     g->game_time = 3.5f;
     g->tick_seconds = 0.02f;
     g->barrels = make_barrels(nullptr);
@@ -119,7 +107,8 @@ TEST_F(WorldGl, WholeSceneLeavesGlStateAndGameAsFound) {
     // The chase camera: behind and above a tank at the origin heading +y.
     glTranslatef(0, -3, -30);
     glRotatef(-75, 1, 0, 0);
-    auto gl_state = [] {
+    // The GL state, and the barrel and explosion as bytes.
+    auto state = [] {
         GLint attribs = 0, matrices = 0;
         GLboolean mask = GL_FALSE;
         std::array<GLfloat, 16> m{};
@@ -127,12 +116,11 @@ TEST_F(WorldGl, WholeSceneLeavesGlStateAndGameAsFound) {
         glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &matrices);
         glGetBooleanv(GL_DEPTH_WRITEMASK, &mask);
         glGetFloatv(GL_MODELVIEW_MATRIX, m.data());
-        return std::tuple(attribs, matrices, m, mask, glIsEnabled(GL_DEPTH_TEST), glIsEnabled(GL_LIGHTING));
+        return std::tuple(attribs, matrices, m, mask, glIsEnabled(GL_DEPTH_TEST), glIsEnabled(GL_LIGHTING),
+                          std::string(reinterpret_cast<char *>(g->barrels), sizeof(barrel)),
+                          std::string(reinterpret_cast<char *>(g->explosions), sizeof(explosion)));
     };
-    auto before = gl_state();
-    char barrel_was[sizeof(barrel)], explosion_was[sizeof(explosion)];
-    memcpy(barrel_was, g->barrels, sizeof barrel_was);
-    memcpy(explosion_was, g->explosions, sizeof explosion_was);
+    auto before = state();
     for (int frame = 0; frame < 2; ++frame) {
         draw_sky_and_field(g);
         draw_barrels(g);
@@ -142,20 +130,17 @@ TEST_F(WorldGl, WholeSceneLeavesGlStateAndGameAsFound) {
         draw_ring_wall(g, GL_CW);
     }
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    EXPECT_TRUE(gl_state() == before);
-
     // Drawing changed nothing in the game (the field is made once, on first use).
+    EXPECT_TRUE(state() == before);
     ASSERT_NE(g->field, nullptr);
-    EXPECT_EQ(memcmp(barrel_was, g->barrels, sizeof barrel_was), 0);
-    EXPECT_EQ(memcmp(explosion_was, g->explosions, sizeof explosion_was), 0);
 
     // The sky fills the top of the picture and the ground the bottom.
     pixel sky = read_pixel(W / 2, H - 3), ground = read_pixel(W / 2, 3);
     EXPECT_GT(sky.b, 100) << sky.r << "," << sky.g << "," << sky.b;
     EXPECT_GT(ground.r + ground.g + ground.b, 30);
-}
+    free_world();
 
-TEST_F(WorldGl, ScorchMarkFadesFlashNeedsCountedDebrisAndDeadDebrisStayUnseen) {
+    // The scorch mark fades, the flash needs counted debris and dead debris stay unseen.
     make_explosion(g, 0, 0, 1.0f);
     explosion *e = g->explosions;
     EXPECT_EQ(decals_at_centre(0, 0).r, 0); // fresh: no flash before the first update
@@ -183,6 +168,6 @@ TEST_F(WorldGl, ScorchMarkFadesFlashNeedsCountedDebrisAndDeadDebrisStayUnseen) {
     pixel p = read_pixel(W / 2, H / 2);
     EXPECT_GT(p.r, 200); // a new puff glows orange
     EXPECT_GT(p.r, p.b);
+    free_world();
+    SDL_Quit();
 }
-
-} // namespace
