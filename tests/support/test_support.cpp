@@ -71,21 +71,10 @@ static void put(std::vector<uint8_t> &v, std::initializer_list<std::pair<uint32_
 
 std::vector<uint8_t> make_bmp(int width, int height, const std::vector<uint8_t> &bgr) {
     std::vector<uint8_t> v{'B', 'M'};
-    auto size = static_cast<uint32_t>(bgr.size());
-    put(v, {{54 + size, 4},
-            {0, 4},
-            {54, 4},
-            {40, 4},
-            {static_cast<uint32_t>(width), 4},
-            {static_cast<uint32_t>(height), 4},
-            {1, 2},
-            {24, 2},
-            {0, 4},
-            {size, 4},
-            {2835, 4},
-            {2835, 4},
-            {0, 4},
-            {0, 4}});
+    auto size = static_cast<uint32_t>(bgr.size()), w = static_cast<uint32_t>(width),
+         h = static_cast<uint32_t>(height);
+    put(v, {{54 + size, 4}, {0, 4}, {54, 4}, {40, 4}, {w, 4}, {h, 4}, {1, 2}, {24, 2}});
+    put(v, {{0, 4}, {size, 4}, {2835, 4}, {2835, 4}, {0, 4}, {0, 4}});
     v.insert(v.end(), bgr.begin(), bgr.end());
     return v;
 }
