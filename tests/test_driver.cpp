@@ -3,6 +3,7 @@
 // random draws or to the float arithmetic shows up as a different outcome here.
 
 #include "combat/combat.h"
+#include "core/core.h"
 
 #include <gtest/gtest.h>
 #include <tuple>
@@ -39,5 +40,12 @@ TEST(HeadlessGame, SeededGamesHaveTheirPinnedOutcome) {
         EXPECT_LE(s.score, 100 * (s.enemies_destroyed - s.player_tanks_lost));
         o.seed += 1;
         EXPECT_NE(outcome_of(run_headless_game(o)), c.expected) << "the seed decides the game";
+    }
+
+    // The smoke level picks a spacing from the menu's table; a level beyond it keeps the default.
+    for (auto [level, spacing] : {std::pair(-1, 1.5f), {0, 3.0f}, {5, 0.5f}, {6, 1.5f}}) {
+        game_record *g = start_headless_game({.smoke_level = level});
+        EXPECT_EQ(g->settings.smoke_detail, spacing) << level;
+        free_headless_game(g);
     }
 }
