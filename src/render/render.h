@@ -31,6 +31,7 @@ struct texture {
     int32_t height;
     int32_t channels;            // 1 to 4
     std::vector<uint8_t> pixels; // converted texels, kept for re-upload
+    const uint8_t *texels; // or, for colour, the bitmap's BGR rows in the pack (it outlives the texture)
     GLenum wrap_s;
     GLenum wrap_t;
     GLuint gl_name;
@@ -39,6 +40,10 @@ struct texture {
 extern texture *texture_registry;
 texture *load_texture(game_record *game, const char *name, int channels, GLenum wrap);
 void reload_textures();
+// The BGR rows of a texture resource, bottom row first, after checking its header against its size;
+// null with a message on bad data.
+const uint8_t *bitmap_texels(const std::string &name, const uint8_t *data, size_t size, int channels,
+                             int32_t *width, int32_t *height);
 // Converts the pixels of a texture resource (no GL); false with a message on bad data.
 bool convert_texture(const std::string &name, const uint8_t *data, size_t size, int channels, int32_t *width,
                      int32_t *height, std::vector<uint8_t> *pixels);

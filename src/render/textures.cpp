@@ -41,8 +41,11 @@ void upload(texture *t) {
     glBindTexture(GL_TEXTURE_2D, t->gl_name);
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    gluBuild2DMipmaps(GL_TEXTURE_2D, t->channels, t->width, t->height, format_for(t->channels),
-                      GL_UNSIGNED_BYTE, t->pixels.data());
+    if (t->texels)
+        gluBuild2DMipmaps(GL_TEXTURE_2D, 3, t->width, t->height, GL_BGR, GL_UNSIGNED_BYTE, t->texels);
+    else
+        gluBuild2DMipmaps(GL_TEXTURE_2D, t->channels, t->width, t->height, format_for(t->channels),
+                          GL_UNSIGNED_BYTE, t->pixels.data());
     glPopClientAttrib();
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
@@ -52,16 +55,16 @@ void upload(texture *t) {
 
 } // namespace
 
-bool convert_texture(const std::string &name, const uint8_t *data, size_t size, int channels, int32_t *width,
-                     int32_t *height, std::vector<uint8_t> *pixels) {
+const uint8_t *bitmap_texels(const std::string &name, const uint8_t *data, size_t size, int channels,
+                             int32_t *width, int32_t *height) {
     // Header size, width, height, planes and bit count: the bit count sits at offset 28.
     if (!data || size < 30) {
         fprintf(stderr, "%s: too short for a bitmap header (%zu bytes)\n", name.c_str(), size);
-        return false;
+        return nullptr;
     }
     if (channels < 1 || channels > 4) {
         fprintf(stderr, "%s: cannot convert to %d channels\n", name.c_str(), channels);
-        return false;
+        return nullptr;
     }
     uint32_t header_size = read_u32(data + 14);
     auto w = static_cast<int32_t>(read_u32(data + 18));
@@ -69,25 +72,34 @@ bool convert_texture(const std::string &name, const uint8_t *data, size_t size, 
     unsigned bits = static_cast<unsigned>(data[28]) | static_cast<unsigned>(data[29]) << 8;
     if (header_size < 16) {
         fprintf(stderr, "%s: information header of %u bytes is too short\n", name.c_str(), header_size);
-        return false;
+        return nullptr;
     }
     if (bits != 24) {
         fprintf(stderr, "%s: %u bits per pixel, only 24 are supported\n", name.c_str(), bits);
-        return false;
+        return nullptr;
     }
     if (w <= 0 || h <= 0) {
         fprintf(stderr, "%s: bad size %d x %d\n", name.c_str(), w, h);
-        return false;
+        return nullptr;
     }
     uint64_t count = static_cast<uint64_t>(w) * static_cast<uint64_t>(h);
     uint64_t start = 14 + static_cast<uint64_t>(header_size);
     if (start > size || (size - start) / 3 < count) {
         fprintf(stderr, "%s: too short for %d x %d pixels (%zu bytes)\n", name.c_str(), w, h, size);
-        return false;
+        return nullptr;
     }
 
-    const uint8_t *src = data + start;
-    pixels->assign(static_cast<size_t>(count) * static_cast<size_t>(channels), 0);
+    *width = w;
+    *height = h;
+    return data + start;
+}
+
+bool convert_texture(const std::string &name, const uint8_t *data, size_t size, int channels, int32_t *width,
+                     int32_t *height, std::vector<uint8_t> *pixels) {
+    const uint8_t *src = bitmap_texels(name, data, size, channels, width, height);
+    if (!src) return false;
+    uint64_t count = static_cast<uint64_t>(*width) * static_cast<uint64_t>(*height);
+    pixels->resize(static_cast<size_t>(count) * static_cast<size_t>(channels));
     uint8_t *out = pixels->data();
     for (uint64_t i = 0; i < count; ++i, src += 3) {
         uint8_t b0 = src[0], b1 = src[1], b2 = src[2];
@@ -112,8 +124,6 @@ bool convert_texture(const std::string &name, const uint8_t *data, size_t size, 
             break;
         }
     }
-    *width = w;
-    *height = h;
     return true;
 }
 
@@ -136,7 +146,13 @@ texture *load_texture(game_record *g, const char *name, int channels, GLenum wra
     t->channels = channels;
     t->wrap_s = wrap;
     t->wrap_t = wrap;
-    if (!convert_texture(t->name, e->data, e->size, channels, &t->width, &t->height, &t->pixels)) {
+    // Colour textures are the bitmap's own bytes in the order GL takes them, so they are read
+    // from the pack where they lie; the others are converted into texels of their own.
+    bool ok =
+        channels == 3
+            ? (t->texels = bitmap_texels(t->name, e->data, e->size, 3, &t->width, &t->height)) != nullptr
+            : convert_texture(t->name, e->data, e->size, channels, &t->width, &t->height, &t->pixels);
+    if (!ok) {
         refused.insert({name, channels});
         delete t;
         return nullptr;
