@@ -86,6 +86,13 @@ void ui_init() {
     pack_entry *pack = open_pack();
     if (!pack) exit(1); // nothing to save yet: the record does not exist
 
+    // The SDL 1.2 layer would draw every frame into an offscreen buffer and copy it to the
+    // window, which lets it stretch a picture to a desktop of another size; the game never asks
+    // for that (its full screen is a mode of its own, centred as SDL centres it), and on a
+    // software renderer the copy costs a shader at start-up and a full-window pass every frame.
+    // A player's own setting of the variable wins.
+    setenv("SDL12COMPAT_OPENGL_SCALING", "0", 0);
+
     // Video and timer: audio is its own subsystem, so a machine without sound still plays, and
     // the joystick is too, so a machine whose joystick support fails plays from the keyboard.
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) < 0 || SDL_GetVideoInfo() == nullptr) {
