@@ -35,32 +35,58 @@ struct pack_reader {
 // Delivers up to n decoded bytes; fewer means that the stream ended. A run packet without its
 // value byte ends the stream, a literal packet cut short delivers the bytes that are there.
 size_t pack_read(pack_reader &r, uint8_t *dest, size_t n) {
+    // The state is worked on in locals: the destination's bytes could alias the reader's fields,
+    // which would make the compiler reload them after every copy.
+    const uint8_t *bytes = r.bytes;
+    const size_t size = r.size;
+    size_t at = r.at, left = r.left;
+    bool run = r.run;
+    uint8_t value = r.value;
     size_t delivered = 0;
     while (delivered < n) {
-        if (r.left > 0) {
-            size_t take = std::min(n - delivered, r.left);
-            if (r.run) {
-                memset(dest + delivered, r.value, take);
+        if (left > 0) {
+            size_t take = std::min(n - delivered, left);
+            if (run) {
+                memset(dest + delivered, value, take);
             } else {
-                memcpy(dest + delivered, r.bytes + r.at, take);
-                r.at += take;
+                memcpy(dest + delivered, bytes + at, take);
+                at += take;
             }
-            r.left -= take;
+            left -= take;
             delivered += take;
             continue;
         }
-        if (r.at >= r.size) break;
-        uint8_t control = r.bytes[r.at++];
+        // A whole packet with room to spare on both sides moves as one fixed block of 128 bytes,
+        // which compiles to a few vector moves instead of a call; what lies past the packet's end
+        // is overwritten by the packets after it.
+        if (n - delivered >= 128 && size - at > 128) {
+            uint8_t control = bytes[at];
+            if (control & 0x80) {
+                memset(dest + delivered, bytes[at + 1], 128);
+                at += 2;
+            } else {
+                memcpy(dest + delivered, bytes + at + 1, 128);
+                at += 1 + control;
+            }
+            delivered += control & 0x7f;
+            continue;
+        }
+        if (at >= size) break;
+        uint8_t control = bytes[at++];
         if (control & 0x80) {
-            if (r.at >= r.size) break;
-            r.run = true;
-            r.value = r.bytes[r.at++];
-            r.left = control & 0x7f;
+            if (at >= size) break;
+            run = true;
+            value = bytes[at++];
+            left = control & 0x7f;
         } else {
-            r.run = false;
-            r.left = std::min<size_t>(control, r.size - r.at);
+            run = false;
+            left = std::min<size_t>(control, size - at);
         }
     }
+    r.at = at;
+    r.left = left;
+    r.run = run;
+    r.value = value;
     return delivered;
 }
 
