@@ -94,13 +94,13 @@ void ui_init() {
     setenv("SDL12COMPAT_OPENGL_SCALING", "0", 0);
 
     // Video and timer: audio is its own subsystem, so a machine without sound still plays, and
-    // the joystick is too, so a machine whose joystick support fails plays from the keyboard.
+    // the joystick is too (started after the first picture), so a machine whose joystick
+    // support fails plays from the keyboard.
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) < 0 || SDL_GetVideoInfo() == nullptr) {
         fprintf(stderr, "ui_init failed: %s\n", SDL_GetError());
         exit(1);
     }
     srand(17);
-    if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0) pad_open();
 
     game = new_game_record();
     game->pack = pack;
@@ -246,4 +246,6 @@ void run_frame() {
 void show_first_frame() {
     draw_frame(game);
     SDL_GL_SwapBuffers();
+    // Listing the joysticks takes milliseconds that the first picture need not wait for.
+    if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0) pad_open();
 }
