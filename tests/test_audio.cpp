@@ -205,6 +205,7 @@ TEST_F(Mixer, VoicesResumeFollowTheirOwnerAndStayListedUntilReleasedAndTheLockHo
     EXPECT_EQ(mix().front(), 0) << "everything stops, voices too";
     play_sound(g, shot, 1.0f, 0, 0);
     EXPECT_EQ(sound_instances->next, v) << "the stopped one-shot is pruned, the stopped voice kept";
+    start_voice(v, SOUND_LOOP); // released while it plays, as a destroyed tank's engine is
     release_voice(v);
     play_sound(g, shot, 1.0f, 0, 0);
     EXPECT_EQ(sound_instances->next->sound, shot) << "the playing one-shot stays";

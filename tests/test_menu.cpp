@@ -59,6 +59,7 @@ TEST_F(Menu, RefreshShowsTheStoredSettings) {
         {0, ~0, 1.5f, 0.8f, 640, {1, 0, 2, 8, 0}},
         {1, ~SHOW_SMOKE, 1.2f, 0.84f, 1600, {0, 1, 3, 8, 0}}, // 1.0 is the first step not above 1.2
         {1, ~0, 0.1f, 0.85f, 1024, {0, 0, 5, 9, 2}},          // below every step: the last one
+        {0, ~0, 3.0f, 0.0f, 800, {1, 0, 0, 0, 1}},            // the first step and the lowest level
     };
     for (const auto &[fullscreen, flags, smoke, level, width, shown] : rows) {
         settings_block &s = g->settings;
@@ -86,6 +87,12 @@ TEST_F(Menu, ChoicesWrapAndRangesHoldUnderTheArrows) {
                                    {SDLK_RIGHT, 0.1f, "stored as n / 10"}}) {
         press({key});
         EXPECT_EQ(g->settings.audio_level, level) << why;
+    }
+    select("smoke detail");
+    g->settings.smoke_detail = 1.5f;
+    for (auto [key, detail] : {std::pair{SDLK_RIGHT, 1.0f}, {SDLK_LEFT, 1.5f}, {SDLK_LEFT, 2.25f}}) {
+        press({key});
+        EXPECT_EQ(g->settings.smoke_detail, detail) << "each step is the next of the detail table";
     }
 }
 

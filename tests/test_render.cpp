@@ -55,19 +55,26 @@ TEST(TextureConversion, ChannelTableTakesTheStoredBytesInOrderAndDamagedBitmapsA
             b[at] = value;
         return b;
     };
-    const std::pair<std::vector<uint8_t>, const char *> cases[] = {
-        {std::vector<uint8_t>(good.begin(), good.end() - 1), "one byte short of its pixels"},
-        {std::vector<uint8_t>(good.begin(), good.begin() + 20), "cut inside the header"},
-        {{}, "empty"},
-        {with({{28, 8}}), "8 bits per pixel"},
-        {with({{18, 0xff}, {19, 0xff}, {20, 0xff}, {21, 0x7f}}), "width 2^31 - 1, far past the data"},
-        {with({{22, 0xff}, {23, 0xff}, {24, 0xff}, {25, 0xff}}), "negative height"},
-        {with({{14, 0xff}, {15, 0xff}, {16, 0xff}, {17, 0xff}}), "header size overflowing the offset"},
+    // Each refusal is one line that says what is wrong, whatever else the header holds.
+    const std::tuple<std::vector<uint8_t>, int, const char *> cases[] = {
+        {std::vector<uint8_t>(good.begin(), good.end() - 1), 3, "too short for 4 x 4 pixels"},
+        {std::vector<uint8_t>(good.begin(), good.begin() + 20), 3,
+         "too short for a bitmap header (20 bytes)"},
+        {{}, 3, "too short for a bitmap header (0 bytes)"},
+        {good, 0, "cannot convert to 0 channels"},
+        {good, 5, "cannot convert to 5 channels"},
+        {with({{28, 8}}), 3, "8 bits per pixel, only 24 are supported"},
+        {with({{18, 0xff}, {19, 0xff}, {20, 0xff}, {21, 0x7f}}), 3, "too short for 2147483647 x 4 pixels"},
+        {with({{22, 0xff}, {23, 0xff}, {24, 0xff}, {25, 0xff}}), 3, "bad size 4 x -1"},
+        {with({{14, 0xff}, {15, 0xff}, {16, 0xff}, {17, 0xff}}), 3,
+         "too short for 4 x 4 pixels"}, // offset overflows
     };
-    for (const auto &[bytes, why] : cases) {
+    for (const auto &[bytes, channels, message] : cases) {
         testing::internal::CaptureStderr();
-        EXPECT_FALSE(convert_texture("texture_x", bytes.data(), bytes.size(), 3, &w, &h, &px)) << why;
-        expect_one_line(testing::internal::GetCapturedStderr(), "texture_x: ", why);
+        EXPECT_FALSE(convert_texture("texture_x", bytes.data(), bytes.size(), channels, &w, &h, &px))
+            << message;
+        expect_one_line(testing::internal::GetCapturedStderr(), std::string("texture_x: ") + message,
+                        message);
     }
 }
 
