@@ -5,15 +5,18 @@ each applied to a scratch copy of the tree, rebuilt incrementally and run agains
     scripts/mutation.sh [COUNT] [SEED]
 
 A mutant is killed when a test fails (or times out), survives when every test passes, and is
-counted apart when it does not build. Environment: MUTATION_DIR (scratch tree, default a new
-directory under /tmp), MUTATION_TIMEOUT (seconds for one test run, default 120), MUTATION_JOBS
-(ctest -j, default 2), MUTATION_ONLY (a file of `file:line  before -> after` lines, as the
-survivors are printed: those mutants instead of a sample, to check that new tests kill them)."""
+counted apart when it does not build (or its rebuild outlives MUTATION_BUILD_TIMEOUT, default
+900 seconds: a mutant can make the pack generator that runs in the build loop for ever).
+Environment: MUTATION_DIR (scratch tree, default a new directory under /tmp), MUTATION_TIMEOUT
+(seconds for one test run, default 120), MUTATION_JOBS (ctest -j, default 2), MUTATION_ONLY (a
+file of `file:line  before -> after` lines, as the survivors are printed: those mutants instead
+of a sample, to check that new tests kill them)."""
 
 import os
 import random
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -116,10 +119,15 @@ def failed_tests(build, jobs, timeout):
 
 
 def run(cmd, cwd, timeout=None):
+    """The command's exit status, or None when it outlives the timeout; then its whole process
+    group is killed, so that no compiler, test or pack generator it started runs on."""
+    proc = subprocess.Popen(cmd, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                            start_new_session=True)
     try:
-        return subprocess.run(cmd, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                              timeout=timeout).returncode
+        return proc.wait(timeout=timeout)
     except subprocess.TimeoutExpired:
+        os.killpg(proc.pid, signal.SIGKILL)
+        proc.wait()
         return None
 
 
@@ -127,6 +135,7 @@ def main():
     count = int(sys.argv[1]) if len(sys.argv) > 1 else 200
     seed = int(sys.argv[2]) if len(sys.argv) > 2 else 1
     timeout = int(os.environ.get("MUTATION_TIMEOUT", "120"))
+    build_timeout = int(os.environ.get("MUTATION_BUILD_TIMEOUT", "900"))
     jobs = os.environ.get("MUTATION_JOBS", "2")
     scratch = os.environ.get("MUTATION_DIR") or tempfile.mkdtemp(prefix="hollowmere-mutation-")
 
@@ -168,7 +177,7 @@ def main():
         with open(path, "w") as fh:
             fh.write(apply(original, site))
         try:
-            if run(["cmake", "--build", build], scratch) != 0:
+            if run(["cmake", "--build", build], scratch, build_timeout) != 0:
                 unbuilt += 1
                 verdict = "did not build"
             else:
