@@ -12,7 +12,8 @@ measured in the same run. Usage: perf_table.py BUILD_DIR   (scripts/perf-table.s
 - exec to the first lit picture on the screen, polled from outside, against Chromium B.S.U.
   (Debian's chromium-bsu, a small GL arcade game), alternating the two in the same run
 
-perf_table.py BUILD_DIR race   prints only the last row (scripts/startup-race.sh).
+perf_table.py BUILD_DIR race      prints only the last row (scripts/startup-race.sh).
+perf_table.py BUILD_DIR startup   prints only the start-up row.
 """
 
 import json
@@ -174,11 +175,14 @@ def race_figures():
 
 
 def main():
-    if ONLY != "race":
+    if ONLY is None:
         benchmark_figures()
+    if ONLY in (None, "startup"):
         startup_figures()
+    if ONLY is None:
         frame_figures()
-    race_figures()
+    if ONLY in (None, "race"):
+        race_figures()
     width = [max(len(r[i]) for r in rows + [("figure", "measured", "against", "target")]) for i in range(4)]
     line = "| %s | %s | %s | %s |"
     print(line % tuple(h.ljust(w) for h, w in zip(("figure", "measured", "against", "target"), width)))
