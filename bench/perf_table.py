@@ -13,7 +13,7 @@ measured in the same run. Usage: perf_table.py BUILD_DIR   (scripts/perf-table.s
   (Debian's chromium-bsu, a small GL arcade game), alternating the two in the same run
 
 perf_table.py BUILD_DIR race      prints only the last row (scripts/startup-race.sh).
-perf_table.py BUILD_DIR startup   prints only the start-up row.
+perf_table.py BUILD_DIR startup   prints only the start-up row (bench and frame likewise).
 """
 
 import json
@@ -175,14 +175,10 @@ def race_figures():
 
 
 def main():
-    if ONLY is None:
-        benchmark_figures()
-    if ONLY in (None, "startup"):
-        startup_figures()
-    if ONLY is None:
-        frame_figures()
-    if ONLY in (None, "race"):
-        race_figures()
+    for name, figures in (("bench", benchmark_figures), ("startup", startup_figures), ("frame", frame_figures),
+                          ("race", race_figures)):
+        if ONLY in (None, name):
+            figures()
     width = [max(len(r[i]) for r in rows + [("figure", "measured", "against", "target")]) for i in range(4)]
     line = "| %s | %s | %s | %s |"
     print(line % tuple(h.ljust(w) for h, w in zip(("figure", "measured", "against", "target"), width)))

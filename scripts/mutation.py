@@ -104,31 +104,31 @@ def apply(text, site):
     return "\n".join(lines)
 
 
+def run(cmd, cwd, timeout=None):
+    """The command's exit status and standard output; the status is None when the command
+    outlives the timeout, and then its whole process group is killed, so that no compiler,
+    test or pack generator it started runs on."""
+    proc = subprocess.Popen(cmd, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
+                            start_new_session=True)
+    try:
+        out, _ = proc.communicate(timeout=timeout)
+        return proc.returncode, out
+    except subprocess.TimeoutExpired:
+        os.killpg(proc.pid, signal.SIGKILL)
+        proc.communicate()
+        return None, ""
+
+
 def failed_tests(build, jobs, timeout):
     """Runs the unit and GL tests; None when all pass, else the names of the failing tests
     (a time-out counts as a failure of every test)."""
-    try:
-        out = subprocess.run(["ctest", "-L", "unit", "-j", jobs, "--timeout", str(timeout)], cwd=build,
-                             capture_output=True, text=True, timeout=timeout * 2)
-    except subprocess.TimeoutExpired:
+    status, out = run(["ctest", "-L", "unit", "-j", jobs, "--timeout", str(timeout)], build, timeout * 2)
+    if status is None:
         return {"(time-out)"}
-    if out.returncode == 0:
+    if status == 0:
         return None
-    names = set(re.findall(r"^\s*\d+ - (\S+) \(", out.stdout.split("The following tests FAILED:")[-1], re.M))
+    names = set(re.findall(r"^\s*\d+ - (\S+) \(", out.split("The following tests FAILED:")[-1], re.M))
     return names or {"(ctest failed)"}
-
-
-def run(cmd, cwd, timeout=None):
-    """The command's exit status, or None when it outlives the timeout; then its whole process
-    group is killed, so that no compiler, test or pack generator it started runs on."""
-    proc = subprocess.Popen(cmd, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                            start_new_session=True)
-    try:
-        return proc.wait(timeout=timeout)
-    except subprocess.TimeoutExpired:
-        os.killpg(proc.pid, signal.SIGKILL)
-        proc.wait()
-        return None
 
 
 def main():
@@ -151,7 +151,7 @@ def main():
                    + (["-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld"] if shutil.which("ld.lld") else [])
                    + ["-DHOLLOWMERE_BENCH=OFF"], check=True, stdout=subprocess.DEVNULL)
     print("building the unmutated tree in %s" % scratch, flush=True)
-    if run(["cmake", "--build", build], scratch) != 0 or run(["ctest", "-L", "unit", "-j", jobs], build, timeout) != 0:
+    if run(["cmake", "--build", build], scratch)[0] != 0 or failed_tests(build, jobs, timeout) is not None:
         sys.exit("the unmutated tree does not build or does not pass its unit tests")
 
     sources = sorted(f for f in files if f.startswith("src/") and f.endswith((".cpp", ".h")))
@@ -177,7 +177,7 @@ def main():
         with open(path, "w") as fh:
             fh.write(apply(original, site))
         try:
-            if run(["cmake", "--build", build], scratch, build_timeout) != 0:
+            if run(["cmake", "--build", build], scratch, build_timeout)[0] != 0:
                 unbuilt += 1
                 verdict = "did not build"
             else:
