@@ -1,34 +1,37 @@
 # What `cmake --install` puts where: the game binary in libexec (players start it through the
 # launcher in bin, which sets up their own directory first), the generated pack in the shared
-# data directory, the desktop entry, the icons drawn by make_icon, and the manual pages.
-# The pack tool installs itself from tools/. The launcher finds the game and the pack relative
-# to itself, so a tree installed under --prefix or DESTDIR works where it lands.
+# data directory, the desktop entry, the icons drawn by make_icon, the manual pages and the
+# AppStream metadata. The pack tool installs itself from tools/. The launcher finds the game and
+# the pack relative to itself, so a tree installed under --prefix or DESTDIR works where it
+# lands. The three game directories can be moved for a distribution's own layout (the Debian
+# package puts them in games/, lib/games/hollowmere and share/games/hollowmere).
 
 include(GNUInstallDirs)
 
-set(HOLLOWMERE_GAME_DIR ${CMAKE_INSTALL_LIBEXECDIR}/hollowmere)
-set(HOLLOWMERE_DATA_DIR ${CMAKE_INSTALL_DATADIR}/hollowmere)
+set(HOLLOWMERE_LAUNCHER_DIR ${CMAKE_INSTALL_BINDIR} CACHE STRING "Where the hollowmere command goes")
+set(HOLLOWMERE_GAME_DIR ${CMAKE_INSTALL_LIBEXECDIR}/hollowmere CACHE STRING "Where the game binary goes")
+set(HOLLOWMERE_DATA_DIR ${CMAKE_INSTALL_DATADIR}/hollowmere CACHE STRING "Where the resource pack goes")
 
 install(TARGETS hollowmere RUNTIME DESTINATION ${HOLLOWMERE_GAME_DIR})
 
 # The launcher names the game and the pack from its own place when all three directories lie
 # under the prefix, and by their absolute paths otherwise.
 function(hollowmere_launcher_path out dir file)
-  if(IS_ABSOLUTE "${CMAKE_INSTALL_BINDIR}" OR IS_ABSOLUTE "${dir}")
+  if(IS_ABSOLUTE "${HOLLOWMERE_LAUNCHER_DIR}" OR IS_ABSOLUTE "${dir}")
     if(IS_ABSOLUTE "${dir}")
       set(${out} "\"${dir}/${file}\"" PARENT_SCOPE)
     else()
       set(${out} "\"${CMAKE_INSTALL_PREFIX}/${dir}/${file}\"" PARENT_SCOPE)
     endif()
   else()
-    file(RELATIVE_PATH rel "/prefix/${CMAKE_INSTALL_BINDIR}" "/prefix/${dir}/${file}")
+    file(RELATIVE_PATH rel "/prefix/${HOLLOWMERE_LAUNCHER_DIR}" "/prefix/${dir}/${file}")
     set(${out} "$(readlink -m -- \"$here/${rel}\")" PARENT_SCOPE)
   endif()
 endfunction()
 hollowmere_launcher_path(LAUNCHER_GAME "${HOLLOWMERE_GAME_DIR}" hollowmere)
 hollowmere_launcher_path(LAUNCHER_PACK "${HOLLOWMERE_DATA_DIR}" hollowmere.data)
 configure_file(${PROJECT_SOURCE_DIR}/packaging/hollowmere.in ${PROJECT_BINARY_DIR}/packaging/hollowmere @ONLY)
-install(PROGRAMS ${PROJECT_BINARY_DIR}/packaging/hollowmere DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(PROGRAMS ${PROJECT_BINARY_DIR}/packaging/hollowmere DESTINATION ${HOLLOWMERE_LAUNCHER_DIR})
 
 # The pack is made by the build; a tree configured without it installs everything else and says so.
 install(FILES ${PROJECT_BINARY_DIR}/hollowmere.data DESTINATION ${HOLLOWMERE_DATA_DIR} OPTIONAL)
@@ -38,8 +41,23 @@ install(CODE "
   endif()")
 
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/hollowmere.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${PROJECT_SOURCE_DIR}/packaging/hollowmere.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
-install(FILES ${PROJECT_SOURCE_DIR}/packaging/hollowmere-pack.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The manual pages name the version and where the pack is installed.
+if(IS_ABSOLUTE "${HOLLOWMERE_DATA_DIR}")
+  set(HOLLOWMERE_PACK_PATH "${HOLLOWMERE_DATA_DIR}/hollowmere.data")
+else()
+  set(HOLLOWMERE_PACK_PATH "${CMAKE_INSTALL_PREFIX}/${HOLLOWMERE_DATA_DIR}/hollowmere.data")
+endif()
+foreach(page hollowmere.6 hollowmere-pack.1)
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/${page}.in ${PROJECT_BINARY_DIR}/packaging/${page} @ONLY)
+endforeach()
+install(FILES ${PROJECT_BINARY_DIR}/packaging/hollowmere.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${PROJECT_BINARY_DIR}/packaging/hollowmere-pack.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# The software centre's description of the game (AppStream), with this version as its release.
+configure_file(${PROJECT_SOURCE_DIR}/packaging/hollowmere.metainfo.xml.in
+               ${PROJECT_BINARY_DIR}/packaging/org.hollowmere.Hollowmere.metainfo.xml @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/packaging/org.hollowmere.Hollowmere.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # The icon, drawn at build time at every size the desktop's icon theme asks for.

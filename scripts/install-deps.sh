@@ -10,6 +10,7 @@ packages=(
   xvfb xdotool x11-utils imagemagick openbox
   libpng-dev libsndfile1-dev libsamplerate0-dev sox assimp-utils
   clang libclang-rt-14-dev desktop-file-utils
+  dpkg-dev debootstrap lintian appstream
 )
 
 missing=()

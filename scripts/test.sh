@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds, and runs the whole test suite: the unit and end-to-end
 # tests, then the same suite built with ASan and UBSan (and the audio thread test with TSan),
-# then a short run of every fuzz target over its saved regression cases.
+# then a short run of every fuzz target over its saved regression cases, then the Debian
+# package on a clean system (as root; elsewhere it says it is skipped).
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 "$top/scripts/install-deps.sh"
@@ -9,3 +10,8 @@ top="$(cd "$(dirname "$0")/.." && pwd)"
 (cd "$top/build" && ctest --output-on-failure -j2 --timeout 900)
 "$top/scripts/sanitize.sh"
 "$top/scripts/fuzz.sh" "${HOLLOWMERE_FUZZ_SECONDS:-30}"
+if [ "$(id -u)" -eq 0 ]; then
+  "$top/scripts/test-deb.sh"
+else
+  echo "test: the clean-system package test needs root (debootstrap, chroot); skipped" >&2
+fi
