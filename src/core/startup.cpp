@@ -22,10 +22,6 @@ static uint32_t last_ticks = 0;
 static const char *const settings_path = "hollowmere.cfg";
 static const char *const pack_path = "hollowmere.data";
 
-int game_rand() {
-    return rand() % 32768;
-}
-
 double random_unit() {
     return game_rand() / 32767.0;
 }
@@ -100,7 +96,7 @@ void ui_init() {
         fprintf(stderr, "ui_init failed: %s\n", SDL_GetError());
         exit(1);
     }
-    srand(17);
+    seed_random(17);
 
     game = new_game_record();
     game->pack = pack;
