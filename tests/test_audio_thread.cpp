@@ -5,6 +5,7 @@
 #include "audio/audio.h"
 #include "core/core.h"
 #include "pack/pack.h"
+#include "platform/platform.h"
 #include "support/test_support.h"
 
 #include <SDL/SDL.h>
