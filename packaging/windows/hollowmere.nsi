@@ -6,6 +6,7 @@
 ; Silent install: hollowmere-VERSION-setup.exe /S [/D=C:\Some\Folder]
 
 Unicode true
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 
