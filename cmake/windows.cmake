@@ -1,7 +1,7 @@
 # The Windows build's libraries: SDL 1.2 for Windows from HOLLOWMERE_SDL_PREFIX (its headers,
 # the import library of SDL.dll, and SDLmain, which supplies WinMain and calls the game's main),
-# and the GL and GLU import libraries that come with mingw-w64. The C and C++ runtimes are
-# linked statically, so the game needs no DLL besides SDL.dll and the system's own.
+# and the GL and GLU import libraries that come with mingw-w64. The C++ runtime and GCC's
+# support libraries are linked in, so the game needs no DLL besides SDL.dll and the system's own.
 set(HOLLOWMERE_SDL_PREFIX "" CACHE PATH "Where SDL 1.2 for Windows is installed")
 if(NOT EXISTS "${HOLLOWMERE_SDL_PREFIX}/include/SDL/SDL.h")
   message(FATAL_ERROR "SDL 1.2 for Windows not found under HOLLOWMERE_SDL_PREFIX='${HOLLOWMERE_SDL_PREFIX}'")

@@ -4,7 +4,7 @@
 #   hollowmere-VERSION-setup.exe     the installer (Start-menu shortcut, uninstaller)
 # SDL 1.2 comes from Debian's libsdl1.2 source package, cross-built with mingw-w64 once and
 # kept in the cache folder (build-windows/cache, or $HOLLOWMERE_WINDOWS_CACHE). The game is
-# cross-built against it with the C and C++ runtimes linked in; the resource pack and the icon
+# cross-built against it with the C++ runtime linked in; the resource pack and the icon
 # come from the native build in build/, the same files the Linux game uses.
 # `build-windows.sh --tests` also cross-builds the unit tests (scripts/test-windows.sh runs them).
 set -euo pipefail

@@ -19,7 +19,7 @@ cleanup() {
 }
 trap cleanup EXIT
 (
-  export WINEPREFIX="$prefix" WINEDEBUG=-all
+  export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   wineboot --init >/dev/null 2>&1
   cd "$out/game" && ctest --output-on-failure -j2 --timeout 300
 )
