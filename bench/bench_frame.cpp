@@ -42,7 +42,7 @@ bool set_up() {
         fprintf(stderr, "bench_frame: %s\n", SDL_GetError());
         return false;
     }
-    srand(17);
+    seed_random(17);
     game = new_game_record();
     game->pack = pack;
     default_settings(&game->settings);

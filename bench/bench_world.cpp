@@ -47,7 +47,7 @@ void BM_SmokeTick(benchmark::State &state) {
     game_record *g = bench_game();
     g->tick_seconds = 0.01f;
     g->settings.smoke_detail = 0.5f;
-    srand(17);
+    seed_random(17);
     const int missiles = 51;
     float t = 0;
     for (int k = 0; k<200; ++k, t = t> 1.4f ? 0 : t + g->tick_seconds)
@@ -93,7 +93,7 @@ void start_pass(game_record *g, driving_tanks &d) {
 void BM_PushBarrelsFourTanks(benchmark::State &state) {
     game_record *g = bench_game();
     g->tick_seconds = 0.01f;
-    srand(17);
+    seed_random(17);
     driving_tanks d;
     d.type.radius = 1.6f;
     start_pass(g, d);

@@ -165,6 +165,9 @@ TEST_F(Mixer, DamagedWavsGiveOneLineAndNeverCrashTheLoaderOrTheMixer) {
             EXPECT_EQ(err.rfind("Could not open " + name + ": ", 0), 0u) << err;
             EXPECT_FALSE(audio_open);
         }
+        if (k > 0 && std::get<0>(headers[k - 1]) == 24) { // SDL 1.2's converter overruns on these
+            EXPECT_EQ(err, "Could not open " + name + ": a sample rate outside 1000 to 192000 Hz\n");
+        }
         sound_instance *head = sound_instances;
         play_sound(g, s, 1.0f, 0, 0);
         EXPECT_EQ(sound_instances == head, !s->samples) << name << ": playing needs samples";

@@ -5,6 +5,7 @@
 #include "audio/audio.h"
 #include "core/core.h"
 #include "pack/pack.h"
+#include "platform/platform.h"
 #include "support/test_support.h"
 
 #include <SDL/SDL.h>
@@ -22,7 +23,7 @@ int is_active(sound_instance *i) {
 }
 
 TEST(AudioThread, MainThreadChangesVoicesWhileTheCallbackMixes) {
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    if (!getenv("SDL_AUDIODRIVER")) set_environment("SDL_AUDIODRIVER", "dummy");
     game_record *g = make_test_game();
     g->pack = decode_pack(make_pack({{"audio_shot", make_wav(11025, std::vector<int16_t>(400, 8000))}}));
     start_audio();

@@ -29,7 +29,7 @@ struct Explosions : ::testing::Test {
 };
 
 TEST_F(Explosions, FifteenHarmlessDebrisInTheStatedDrawOrderAndNoFlashYet) {
-    srand(42);
+    seed_random(42);
     make_explosion(g, 10, -5, 2.0f);
     explosion *e = g->explosions;
     // Fifteen debris, and no flash before the first update has counted.
@@ -38,7 +38,7 @@ TEST_F(Explosions, FifteenHarmlessDebrisInTheStatedDrawOrderAndNoFlashYet) {
     const projectile *first = nullptr;
     for (const projectile *p = e->debris; p; first = p, p = p->next)
         EXPECT_GT(p->arm_timer, p->life); // never armed while alive: debris hit nothing
-    srand(42);
+    seed_random(42);
     double r = random_unit() * 2.0, a = random_unit() * 360;
     EXPECT_NEAR(first->x, 10 + std::sin(to_radians(a)) * r, 1e-4);
 }

@@ -71,7 +71,7 @@ TEST(Pictures, ASeededGameTheTitleAndTheMenuLookAsTheyDid) {
     testing::internal::CaptureStdout();
     g->pack = load_pack(HOLLOWMERE_PACK_FILE);
     ASSERT_NE(g->pack, nullptr);
-    srand(17);
+    seed_random(17);
     gl_setup(g);
     register_game_tank_types(g);
     new_game(g);

@@ -59,18 +59,19 @@ class NameEntry : public ::testing::Test {
 
 TEST_F(NameEntry, KeysEditTheNameAndClickOnlyWhenTheyAct) {
     const std::string full = "abcdefghijklmnopqrs"; // 19 characters: the most a name holds
+    const std::string full_then_back_to_5 = full + std::string(14, '<');
     const std::tuple<std::string, const char *, int, int, int> rows[] = {
         // keys, name, cursor, clicks, keys that completed the name
-        {"\r", "", 0, 1, 1},                            // return at once: an empty name
-        {"ab\x1b", "ab", 2, 3, 1},                      // escape completes as return does
-        {"a^a^1\\", "aA!\\", 4, 4, 0},                  // shift maps the US layout
-        {"\b", "", 0, 1, 0},                            // backspace at 0: nothing, yet a click
-        {"abcd<\bx", "abxd", 3, 7, 0},                  // deletes and inserts at the cursor
-        {full + "z", "abcdefghijklmnopqrz", 18, 20, 0}, // full, at the end: replaces
-        {full + std::string(14, '<') + "Q", "abcdeqfghijklmnopqr", 6, 34, 0}, // at 5: the 19th falls off
-        {"ab<<>>>c", "abc", 3, 8, 0}, // right stops at the end of the text
-        {"a#@\t", "a", 1, 1, 0},      // keypad, function keys, controls
-        {"^5s", "%s", 2, 2, 0},       // a typed % is kept as itself
+        {"\r", "", 0, 1, 1},                                          // return at once: an empty name
+        {"ab\x1b", "ab", 2, 3, 1},                                    // escape completes as return does
+        {"a^a^1\\", "aA!\\", 4, 4, 0},                                // shift maps the US layout
+        {"\b", "", 0, 1, 0},                                          // backspace at 0: nothing, yet a click
+        {"abcd<\bx", "abxd", 3, 7, 0},                                // deletes and inserts at the cursor
+        {full + "z", "abcdefghijklmnopqrz", 18, 20, 0},               // full, at the end: replaces
+        {full_then_back_to_5 + "Q", "abcdeqfghijklmnopqr", 6, 34, 0}, // at 5: the 19th falls off
+        {"ab<<>>>c", "abc", 3, 8, 0},                                 // right stops at the end of the text
+        {"a#@\t", "a", 1, 1, 0},                                      // keypad, function keys, controls
+        {"^5s", "%s", 2, 2, 0},                                       // a typed % is kept as itself
     };
     for (const auto &[text, name, cursor, clicked, done] : rows) {
         EXPECT_EQ(keys(text), done) << text;

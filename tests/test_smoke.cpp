@@ -17,7 +17,7 @@
 struct Smoke : ::testing::Test {
     game_record *g = make_test_game();
     void SetUp() override {
-        srand(1234);
+        seed_random(1234);
         g->settings.smoke_detail = 1.5f;
     }
     void TearDown() override { free_test_game(g); }
@@ -121,9 +121,9 @@ TEST_F(Smoke, NoSpacingMakesLayingRunAway) {
     }
     g->settings.smoke_detail = 1.5f;
     EXPECT_EQ(lay_steps(1, 0, MISSILE, {INFINITY, 0, 0}), 0); // a step to infinity lays nothing
-    srand(3);
+    seed_random(3);
     lay_smoke(g, {0, 0, 0}, {0, 0, 0}, MISSILE); // nor does a standing projectile, without a draw
-    int next = rand();
-    srand(3);
-    EXPECT_EQ(next, rand());
+    int next = random_draw();
+    seed_random(3);
+    EXPECT_EQ(next, random_draw());
 }

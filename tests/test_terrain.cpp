@@ -21,7 +21,7 @@ constexpr int CELLS = 25;
 struct Terrain : ::testing::Test {
     geo *f = nullptr;
     void SetUp() override {
-        srand(17);
+        seed_random(17);
         noise_reset();
         f = build_field(180.0f, 180.0f, CELLS, CELLS);
     }

@@ -98,7 +98,7 @@ TEST(WorldGl, WholeSceneLeavesGlStateAndGameAsFoundScorchMarkFadesAndDeadDebrisS
     g->barrels = make_barrels(nullptr);
     g->barrels->state = BARREL_LIFTING;
     g->barrels->lift = 12;
-    srand(4);
+    seed_random(4);
     make_explosion(g, 2, 12, 1.0f);
     update_explosions(g);
     lay_smoke(g, {0, 10, 1.5f}, {1, 10, 1.5f}, MISSILE);

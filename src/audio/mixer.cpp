@@ -59,7 +59,9 @@ void start_audio() {
 }
 
 // Checks that every RIFF chunk of a WAV image lies inside the resource, so that a damaged length
-// field never makes the decoder allocate for data that is not there.
+// field never makes the decoder allocate for data that is not there, and that the sample rate
+// is one a converter can reach the device's from: SDL 1.2's own converter keeps a fixed chain
+// of steps and writes past it when a rate (0 Hz, 1 Hz) needs dozens of doublings.
 static const char *wav_damage(const uint8_t *data, uint32_t size) {
     if (size < 12 || std::memcmp(data, "RIFF", 4) != 0 || std::memcmp(data + 8, "WAVE", 4) != 0)
         return "not a RIFF WAVE image";
@@ -68,6 +70,11 @@ static const char *wav_damage(const uint8_t *data, uint32_t size) {
         uint32_t length = 0;
         std::memcpy(&length, data + at + 4, 4);
         if (length > size - (at + 8)) return "a chunk runs past the end of the resource";
+        if (std::memcmp(data + at, "fmt ", 4) == 0 && length >= 8) {
+            uint32_t rate = 0;
+            std::memcpy(&rate, data + at + 12, 4);
+            if (rate < 1000 || rate > 192000) return "a sample rate outside 1000 to 192000 Hz";
+        }
         at += 8 + static_cast<uint64_t>(length) + (length & 1);
     }
     return nullptr;

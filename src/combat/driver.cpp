@@ -103,7 +103,7 @@ game_record *start_headless_game(const driver_options &options) {
     for (int i = 0; i < KEY_COUNT; ++i)
         key_state[i] = 0;
     last_key = 0;
-    srand(options.seed);
+    seed_random(options.seed);
     register_game_tank_types(g);
     new_game(g);
     g->flags = FLAG_PLAYING;

@@ -128,8 +128,12 @@ void key_event(int sym, bool down);
 game_record *new_game_record();
 
 // --- shared helpers ---
-// rand() narrowed to 0..32767, the range every random decision of the game is built on
-// (the C library's own RAND_MAX is far larger here). Use it wherever a raw draw is needed.
+// The game's own random generator (random.cpp): the sequence glibc's rand() gives, on every
+// system. seed_random is srand, random_draw is rand (0 .. 2^31 - 1).
+void seed_random(unsigned seed);
+int random_draw();
+// A draw narrowed to 0..32767, the range every random decision of the game is built on.
+// Use it wherever a raw draw is needed.
 int game_rand();
 double random_unit();
 double length2d(double x, double y);

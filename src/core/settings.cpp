@@ -5,13 +5,13 @@
 // write never loses the old settings; a file made read-only is left as it is.
 
 #include "core/core.h"
+#include "platform/platform.h"
 
 #include <SDL/SDL_keysym.h>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -95,7 +95,7 @@ int check_settings(settings_block *s) {
 void read_settings(game_record *g, const char *path) {
     settings_block *s = &g->settings;
     bool loaded = false;
-    file_handle f(fopen(path, "rb"));
+    file_handle f(open_file(path, "rb"));
     if (f) {
         // A short file is treated as absent; a longer one is read for its first 808 bytes.
         loaded = fread(s, sizeof *s, 1, f.get()) == 1 && s->version == 1;
@@ -114,31 +114,6 @@ void read_settings(game_record *g, const char *path) {
     s->fullscreen = 0;
 }
 
-// The file a settings path stands for: a symbolic link (settings kept in a dotfiles folder,
-// say) is followed, so that the link stays and its target gets the new settings.
-static std::filesystem::path settings_target(const char *path) {
-    namespace fs = std::filesystem;
-    fs::path p = path;
-    std::error_code ec;
-    for (int hops = 0; hops < 40 && fs::is_symlink(p, ec); ++hops) {
-        fs::path next = fs::read_symlink(p, ec);
-        if (ec) break;
-        p = next.is_absolute() ? next : p.parent_path() / next;
-    }
-    return p;
-}
-
-// A file whose owner took away every write bit is the player's way of keeping it as it is;
-// root could otherwise rename over it.
-static bool made_read_only(const std::filesystem::path &file) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    fs::file_status st = fs::status(file, ec);
-    if (ec || !fs::is_regular_file(st)) return false;
-    return (st.permissions() & (fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write)) ==
-           fs::perms::none;
-}
-
 // Writes the block into an open file and closes it; false with errno kept on failure.
 static bool write_block(FILE *raw, const settings_block &s, int *error) {
     bool ok = fwrite(&s, sizeof s, 1, raw) == 1;
@@ -150,25 +125,27 @@ static bool write_block(FILE *raw, const settings_block &s, int *error) {
 }
 
 bool write_settings(game_record *g, const char *path) {
-    std::filesystem::path target = settings_target(path);
-    if (made_read_only(target)) {
+    // A link (settings kept in a dotfiles folder, say) stays, and its target gets the settings.
+    std::string target = follow_links(path);
+    if (is_read_only(target.c_str())) {
         fprintf(stderr, "%s: cannot write settings: %s\n", path, strerror(EACCES));
         return false;
     }
-    std::string temp = target.string() + ".new";
+    std::string temp = target + ".new";
     int error = 0;
     bool ok = false;
-    if (FILE *raw = fopen(temp.c_str(), "wb")) {
+    if (FILE *raw = open_file(temp.c_str(), "wb")) {
         ok = write_block(raw, g->settings, &error);
-        if (ok && rename(temp.c_str(), target.c_str()) != 0) {
+        if (ok && !replace_file(temp.c_str(), target.c_str())) {
             error = errno;
             ok = false;
         }
-        if (!ok) remove(temp.c_str());
+        if (!ok) remove_file(temp.c_str());
     } else {
         error = errno;
         // No file can be made beside it, but the file itself may take writes: a plain write.
-        if (FILE *in_place = fopen(target.c_str(), "r+b")) ok = write_block(in_place, g->settings, &error);
+        if (FILE *in_place = open_file(target.c_str(), "r+b"))
+            ok = write_block(in_place, g->settings, &error);
     }
     if (!ok) fprintf(stderr, "%s: cannot write settings: %s\n", path, strerror(error));
     return ok;

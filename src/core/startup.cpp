@@ -7,6 +7,7 @@
 
 #include "audio/audio.h"
 #include "pack/pack.h"
+#include "platform/platform.h"
 #include "render/render.h"
 
 #include <SDL/SDL.h>
@@ -19,11 +20,11 @@ game_record *game = nullptr;
 int key_state[KEY_COUNT + 1];
 
 static uint32_t last_ticks = 0;
-static const char *const settings_path = "hollowmere.cfg";
-static const char *const pack_path = "hollowmere.data";
 
-int game_rand() {
-    return rand() % 32768;
+// Where the pack and the settings file are, asked of the system once.
+static const game_files &files() {
+    static const game_files where = locate_game_files();
+    return where;
 }
 
 double random_unit() {
@@ -55,20 +56,21 @@ static bool exit_planned = false;
 
 [[noreturn]] void save_and_exit(int status) {
     exit_planned = true;
-    if (game) write_settings(game, settings_path);
+    if (game) write_settings(game, files().settings.c_str());
     exit(status);
 }
 
 void unplanned_exit() {
     if (exit_planned || !game) return;
     exit_planned = true;
-    write_settings(game, settings_path);
+    write_settings(game, files().settings.c_str());
     fflush(nullptr);
     _Exit(1);
 }
 
 // Opens the pack before anything else; without one the game has nothing to show.
 static pack_entry *open_pack() {
+    const char *pack_path = files().pack.c_str();
     int open_error = 0;
     pack_entry *pack = load_pack(pack_path, &open_error);
     if (!pack) {
@@ -95,11 +97,11 @@ void ui_init() {
         fprintf(stderr, "ui_init failed: %s\n", SDL_GetError());
         exit(1);
     }
-    srand(17);
+    seed_random(17);
 
     game = new_game_record();
     game->pack = pack;
-    read_settings(game, settings_path);
+    read_settings(game, files().settings.c_str());
     game->frame_ms = 0;
 
     SDL_WM_SetCaption(window_caption, window_caption);

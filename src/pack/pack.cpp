@@ -7,17 +7,14 @@
 #include "pack/pack.h"
 
 #include "core/core.h"
+#include "platform/platform.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <memory>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -171,54 +168,20 @@ pack_entry *decode_stream(pack_reader &r, const char *source) {
     return head;
 }
 
-struct free_deleter {
-    void operator()(uint8_t *p) const { free(p); }
-};
-using byte_block = std::unique_ptr<uint8_t, free_deleter>;
-
-// The whole file in one block: a regular file in one read of its stated size, anything else
-// (a pipe, a file that grows while read) in reads of doubling size. A read error ends the
-// bytes where it happened, as a short file would.
-byte_block read_file(int fd, size_t *size) {
-    struct stat st;
-    size_t capacity =
-        fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? static_cast<size_t>(st.st_size) + 1 : 1 << 16;
-    byte_block block(static_cast<uint8_t *>(malloc(capacity)));
-    size_t have = 0;
-    while (block) {
-        if (have == capacity) {
-            auto *grown = static_cast<uint8_t *>(realloc(block.get(), capacity * 2));
-            if (!grown) break;
-            block.release();
-            block.reset(grown);
-            capacity *= 2;
-        }
-        ssize_t n = read(fd, block.get() + have, capacity - have);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        have += static_cast<size_t>(n);
-    }
-    *size = have;
-    return block;
-}
-
 } // namespace
 
 pack_entry *load_pack(const char *path, int *open_error) {
-    if (open_error) *open_error = 0;
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (open_error) *open_error = errno;
-        return nullptr;
-    }
     size_t size = 0;
-    byte_block bytes = read_file(fd, &size);
-    close(fd);
+    int error = 0;
+    uint8_t *bytes = read_file_bytes(path, &size, &error);
+    if (open_error) *open_error = error;
     if (!bytes) return nullptr;
     pack_reader r;
-    r.bytes = bytes.get();
+    r.bytes = bytes;
     r.size = size;
-    return decode_stream(r, path);
+    pack_entry *head = decode_stream(r, path);
+    free(bytes);
+    return head;
 }
 
 pack_entry *decode_pack(std::span<const uint8_t> encoded) {
@@ -323,14 +286,14 @@ std::vector<uint8_t> encode_pack_stream(std::span<const uint8_t> plain) {
 
 bool write_pack_file(const char *path, std::span<const uint8_t> encoded) {
     std::string temp = std::string(path) + ".new";
-    FILE *f = fopen(temp.c_str(), "wb");
+    FILE *f = open_file(temp.c_str(), "wb");
     if (!f) return false;
     bool ok = fwrite(encoded.data(), 1, encoded.size(), f) == encoded.size();
     ok = (fclose(f) == 0) && ok;
-    if (ok && rename(temp.c_str(), path) != 0) ok = false;
+    if (ok && !replace_file(temp.c_str(), path)) ok = false;
     if (!ok) {
         int error = errno;
-        remove(temp.c_str());
+        remove_file(temp.c_str());
         errno = error;
     }
     return ok;

@@ -14,6 +14,7 @@
 #include "render/render.h"
 
 #include "core/core.h"
+#include "platform/platform.h"
 
 #include <SDL/SDL.h>
 #include <cstdio>
@@ -90,7 +91,7 @@ static bool scaling_on = false;
 
 void choose_window_path() {
     scaling_is_players = getenv(scaling_variable) != nullptr;
-    if (!scaling_is_players) setenv(scaling_variable, "0", 1);
+    if (!scaling_is_players) set_environment(scaling_variable, "0");
 }
 
 // Restarts the video subsystem when the mode about to be set wants the other path; false when
@@ -98,7 +99,7 @@ void choose_window_path() {
 static bool follow_video_path(bool fullscreen) {
     if (scaling_is_players || scaling_on == fullscreen) return true;
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    setenv(scaling_variable, fullscreen ? "1" : "0", 1);
+    set_environment(scaling_variable, fullscreen ? "1" : "0");
     scaling_on = fullscreen;
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) < 0) {
         fprintf(stderr, "cannot restart video: %s\n", SDL_GetError());

@@ -36,13 +36,14 @@ GLenum format_for(int channels) {
     }
 }
 
-// Rows are packed without padding, so the upload must not assume 4-byte row alignment.
+// Rows are packed without padding, so the upload must not assume 4-byte row alignment. The
+// bitmap's order is named by its extension name, which Windows' GL 1.1 header knows as well.
 void upload(texture *t) {
     glBindTexture(GL_TEXTURE_2D, t->gl_name);
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     if (t->texels)
-        gluBuild2DMipmaps(GL_TEXTURE_2D, 3, t->width, t->height, GL_BGR, GL_UNSIGNED_BYTE, t->texels);
+        gluBuild2DMipmaps(GL_TEXTURE_2D, 3, t->width, t->height, GL_BGR_EXT, GL_UNSIGNED_BYTE, t->texels);
     else
         gluBuild2DMipmaps(GL_TEXTURE_2D, t->channels, t->width, t->height, format_for(t->channels),
                           GL_UNSIGNED_BYTE, t->pixels.data());

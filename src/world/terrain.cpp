@@ -1,6 +1,6 @@
 // Field and terrain: Perlin gradient noise, the field mesh and the ground-height lookup.
-// The field is generated once per run from rand(), so its draw order below decides which
-// terrain a seed gives; height_at answers for any point, inside the field or not.
+// The field is generated once per run from the game's random draws, so their order below
+// decides which terrain a seed gives; height_at answers for any point, inside the field or not.
 
 #include "world/world.h"
 

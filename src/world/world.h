@@ -21,7 +21,7 @@ void noise_init();
 // The field's geometry without any GL: heights, normals, texture coordinates and faces, and the
 // field parameters that height_at reads. make_field adds the display list, material and texture.
 geo *build_field(float half_x, float half_y, int cells_x, int cells_y);
-// Makes the next noise2d call rebuild the noise tables from the current rand() state.
+// Makes the next noise2d call rebuild the noise tables from the current random state.
 void noise_reset();
 
 // --- sky and ground ---

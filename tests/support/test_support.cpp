@@ -3,6 +3,7 @@
 #include "combat/combat.h"
 #include "core/core.h"
 #include "pack/pack.h"
+#include "platform/platform.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -10,12 +11,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 
 // No test needs a sound card or a display: SDL's dummy audio and offscreen GL stand in, set
 // before any test opens SDL.
 static const bool test_drivers = [] {
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    if (!getenv("SDL_AUDIODRIVER")) set_environment("SDL_AUDIODRIVER", "dummy");
+    if (!getenv("SDL_VIDEODRIVER")) set_environment("SDL_VIDEODRIVER", "offscreen");
     return true;
 }();
 
@@ -26,11 +28,16 @@ extern "C" const char *__asan_default_options() {
 }
 #endif
 
+// A name no other test process is using: made fresh, never one that was already there.
 scratch_dir::scratch_dir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "hollowmere-test-XXXXXX").string();
-    std::vector<char> buf(pattern.begin(), pattern.end());
-    buf.push_back(0);
-    path = mkdtemp(buf.data()) ? buf.data() : "";
+    static std::random_device entropy;
+    std::error_code ec;
+    std::filesystem::path temp = std::filesystem::temp_directory_path(ec);
+    for (int attempt = 0; attempt < 100 && path.empty(); ++attempt) {
+        char name[32];
+        snprintf(name, sizeof name, "hollowmere-test-%08x", static_cast<unsigned>(entropy()));
+        if (std::filesystem::create_directory(temp / name, ec)) path = (temp / name).string();
+    }
 }
 
 scratch_dir::~scratch_dir() {

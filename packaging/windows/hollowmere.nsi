@@ -1,0 +1,74 @@
+; The Windows installer, made by scripts/build-windows.sh with Debian's makensis:
+;   makensis -DVERSION=1.0.0 -DSTAGE=<folder holding the release files> -DOUTFILE=<setup.exe> hollowmere.nsi
+; Installs the game for every user under Program Files with a Start-menu shortcut and an entry
+; in the system's list of programs. The uninstaller removes what was installed and nothing else:
+; the player's settings and high scores in %APPDATA%\Hollowmere stay.
+; Silent install: hollowmere-VERSION-setup.exe /S [/D=C:\Some\Folder]
+
+Unicode true
+Target amd64-unicode
+SetCompressor /SOLID lzma
+RequestExecutionLevel admin
+
+!include "MUI2.nsh"
+
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Hollowmere"
+
+Name "Hollowmere ${VERSION}"
+OutFile "${OUTFILE}"
+InstallDir "$PROGRAMFILES64\Hollowmere"
+InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
+Icon "${STAGE}\hollowmere.ico"
+UninstallIcon "${STAGE}\hollowmere.ico"
+
+!define MUI_ICON "${STAGE}\hollowmere.ico"
+!define MUI_UNICON "${STAGE}\hollowmere.ico"
+!define MUI_FINISHPAGE_RUN "$INSTDIR\hollowmere.exe"
+!define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\README.txt"
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "English"
+
+Section "Hollowmere"
+  SetShellVarContext all
+  SetOutPath "$INSTDIR"
+  File "${STAGE}\hollowmere.exe"
+  File "${STAGE}\SDL.dll"
+  File "${STAGE}\hollowmere.data"
+  File "${STAGE}\README.txt"
+  File "${STAGE}\SDL-LICENSE.txt"
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+
+  CreateDirectory "$SMPROGRAMS\Hollowmere"
+  CreateShortcut "$SMPROGRAMS\Hollowmere\Hollowmere.lnk" "$INSTDIR\hollowmere.exe" "" "$INSTDIR\hollowmere.exe" 0
+  CreateShortcut "$SMPROGRAMS\Hollowmere\Uninstall Hollowmere.lnk" "$INSTDIR\uninstall.exe"
+
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Hollowmere"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\hollowmere.exe"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+SectionEnd
+
+; Only the files this installer put there: a folder the player filled stays, and so does
+; %APPDATA%\Hollowmere with the settings and scores.
+Section "Uninstall"
+  SetShellVarContext all
+  Delete "$INSTDIR\hollowmere.exe"
+  Delete "$INSTDIR\SDL.dll"
+  Delete "$INSTDIR\hollowmere.data"
+  Delete "$INSTDIR\README.txt"
+  Delete "$INSTDIR\SDL-LICENSE.txt"
+  Delete "$INSTDIR\uninstall.exe"
+  RMDir "$INSTDIR"
+  Delete "$SMPROGRAMS\Hollowmere\Hollowmere.lnk"
+  Delete "$SMPROGRAMS\Hollowmere\Uninstall Hollowmere.lnk"
+  RMDir "$SMPROGRAMS\Hollowmere"
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+SectionEnd

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# The Windows stage of the test command: builds the release and the unit tests for Windows
+# (scripts/build-windows.sh --tests), runs the unit tests under Wine in a prefix of their own,
+# then the end-to-end test of the installer and the zip (tests/windows/test_wine.py), and says
+# how long the stage took.
+set -euo pipefail
+top="$(cd "$(dirname "$0")/.." && pwd)"
+out="${HOLLOWMERE_WINDOWS_BUILD:-$top/build-windows}"
+began=$(date +%s)
+
+"$top/scripts/build-windows.sh" --tests
+"$top/scripts/build.sh" wm_close >/dev/null
+version="$(cat "$out/game/version.txt")"
+
+prefix="$(mktemp -d)"
+cleanup() {
+  WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
+  rm -rf "$prefix"
+}
+trap cleanup EXIT
+(
+  export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  wineboot --init >/dev/null 2>&1
+  cd "$out/game" && ctest --output-on-failure -j2 --timeout 300
+)
+
+HOLLOWMERE_SETUP="$out/hollowmere-$version-setup.exe" HOLLOWMERE_ZIP="$out/hollowmere-$version-windows.zip" \
+  WM_CLOSE_BIN="$top/build/tests/wm_close" HOLLOWMERE_BUILD="$out" \
+  /usr/bin/python3 "$top/tests/windows/test_wine.py"
+
+echo "test-windows: the Windows stage took $(($(date +%s) - began)) s"

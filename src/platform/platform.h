@@ -1,0 +1,46 @@
+// What differs between the systems the game runs on: opening, reading and replacing files,
+// where the resource pack and the settings file live, and the environment. The subsystems
+// include this header only; the build compiles one implementation behind it, POSIX
+// (platform_posix.cpp) or Windows (platform_windows.cpp). File names are UTF-8 everywhere.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+// Opens a file in a stdio mode ("rb", "wb", "r+b"); bytes go through unchanged.
+FILE *open_file(const char *path, const char *mode);
+
+// The whole file in one block from malloc (the caller frees it), read as bytes: a regular file
+// in one read of its stated size, anything else in reads of doubling size. Null with
+// *open_error set to the errno of a failed open; otherwise *open_error is 0 and a read error
+// ends the bytes where it happened, as a short file would (null only when memory runs out).
+uint8_t *read_file_bytes(const char *path, size_t *size, int *open_error);
+
+// Puts the file `from` in the place of `to` in one step, replacing a file that is there, so a
+// reader sees the old file or the new one and never a part; false with errno set on failure.
+bool replace_file(const char *from, const char *to);
+
+// Removes a file; false with errno set on failure.
+bool remove_file(const char *path);
+
+// The file a name stands for: symbolic links are followed (a relative one from the link's own
+// folder), so that a link stays and its target takes what is written.
+std::string follow_links(const char *path);
+
+// Whether a regular file was made read-only (every write permission taken away): the player's
+// way of keeping it as it is, which even a program that could replace it respects.
+bool is_read_only(const char *path);
+
+// Where the game's two files are. POSIX: the working directory, which the launcher sets to the
+// player's own. Windows: settings in %APPDATA%\Hollowmere (made on first run) and the pack
+// beside the executable, unless the player keeps a pack of their own in that folder.
+struct game_files {
+    std::string pack;
+    std::string settings;
+};
+game_files locate_game_files();
+
+// Sets an environment variable for the rest of the run, as the libraries the game loads read it.
+void set_environment(const char *name, const char *value);

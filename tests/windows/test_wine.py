@@ -1,0 +1,186 @@
+"""The Windows release played under Wine, as a Windows player gets it: the installer runs
+silently into a fresh Wine prefix; the installed game, started from a console in another
+folder, shows the title, starts a game on space, drives and fires on real keys and closes on
+WM_CLOSE, writing %APPDATA%\\Hollowmere\\hollowmere.cfg; a second run changes a setting in the
+menu and writes the file again over the first; the zip's game, unzipped elsewhere, starts from
+yet another folder and keeps the changed setting; the uninstaller leaves the settings behind.
+
+Environment (set by scripts/test-windows.sh): HOLLOWMERE_SETUP, HOLLOWMERE_ZIP, WM_CLOSE_BIN,
+HOLLOWMERE_BUILD (screenshots go to its screenshots/ folder)."""
+
+import glob
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import zipfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "e2e"))
+import harness  # noqa: E402
+from harness import Game, check, fail  # noqa: E402
+
+SETUP = os.environ.get("HOLLOWMERE_SETUP", "")
+ZIP = os.environ.get("HOLLOWMERE_ZIP", "")
+INSTALL_DIR = "C:\\Games\\Hollowmere"
+SHOW_RADAR = 0x10000
+
+
+class Wine:
+    """A fresh Wine prefix of its own, removed at the end. Its desktop belongs to the X server
+    it first starts on, so it is made on the test's own."""
+
+    def __init__(self, xvfb):
+        self.prefix = tempfile.mkdtemp(prefix="hollowmere-wine-")
+        self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
+                        DISPLAY=xvfb.display)
+        self.run(["wineboot", "--init"], timeout=180)
+
+    def run(self, command, timeout=120, **kwargs):
+        return subprocess.run(command, env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                              timeout=timeout, **kwargs)
+
+    def unix_path(self, windows_path):
+        """Where a C: path of this prefix lies."""
+        assert windows_path[:3].upper() == "C:\\"
+        return os.path.join(self.prefix, "drive_c", *windows_path[3:].split("\\"))
+
+    def settings_path(self):
+        """%APPDATA%\\Hollowmere\\hollowmere.cfg of the prefix's one user."""
+        found = glob.glob(os.path.join(self.prefix, "drive_c", "users", "*", "AppData", "Roaming", "Hollowmere"))
+        return os.path.join(found[0], "hollowmere.cfg") if found else None
+
+    def read_settings(self):
+        path = self.settings_path()
+        if not path or not os.path.exists(path):
+            return None
+        with open(path, "rb") as f:
+            return f.read()
+
+    def stop(self):
+        subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True, timeout=60)
+        shutil.rmtree(self.prefix, ignore_errors=True)
+
+
+def start_game(xvfb, wine, exe):
+    """The game started through Wine from a scratch folder of its own, not the game's folder."""
+    elsewhere = tempfile.mkdtemp(prefix="hollowmere-console-")
+    game = Game(xvfb, workdir=elsewhere, pack=False, env=wine.env, command=["wine", exe])
+    game.own_dir = True
+    return game.start()
+
+
+def title_shows(game, name):
+    time.sleep(2.0)
+    shot = game.screenshot(name)
+    return harness.title_heading_pixels(shot) > 200
+
+
+def settings_field(data, offset):
+    return struct.unpack_from("<i", data, offset)[0]
+
+
+def play_and_close(xvfb, wine, exe, shot):
+    """First run: title, a game on space, driving and firing, WM_CLOSE. Returns the settings."""
+    game = start_game(xvfb, wine, exe)
+    try:
+        check(title_shows(game, shot + "_title"), "the title with its high-score heading is drawn")
+        game.key("space")
+        time.sleep(1.0)
+        for key, hold in (("Up", 1.5), ("Left", 0.8), ("Up", 1.0), ("Right", 0.6)):
+            game.keydown(key)
+            for _ in range(2):
+                game.key("space", hold / 2)
+            game.keyup(key)
+        playing = game.screenshot(shot + "_playing")
+        check(harness.title_heading_pixels(playing) < 50, "a game runs: the title's heading is gone")
+        check(game.proc.poll() is None, "the game runs on after driving and firing")
+        status = game.close(30)
+        check(status == 0, "WM_CLOSE ends the game with status 0 (got %s)" % status)
+        strays = [n for n in os.listdir(game.dir) if n not in ("stdout.txt", "stderr.txt")]  # the harness's
+        check(not strays, "the game writes nothing into the folder it was started from: %s" % strays)
+    finally:
+        game.cleanup()
+    data = wine.read_settings()
+    check(data is not None and len(data) == 808, "%APPDATA%\\Hollowmere\\hollowmere.cfg is written (808 bytes)")
+    return data
+
+
+def turn_radar_off(xvfb, wine, exe):
+    """Second run: the menu switches the radar off; closing writes the file again."""
+    game = start_game(xvfb, wine, exe)
+    try:
+        check(title_shows(game, "wine_second_title"), "the second run starts to the title")
+        game.key("Escape")
+        time.sleep(0.5)
+        for key in ("Down", "Down", "Down", "Right", "Escape"):
+            game.key(key)
+        time.sleep(0.5)
+        status = game.close(30)
+        check(status == 0, "the second run closes with status 0 (got %s)" % status)
+    finally:
+        game.cleanup()
+
+
+def test(xvfb):
+    if not (os.path.exists(SETUP) and os.path.exists(ZIP)):
+        fail("HOLLOWMERE_SETUP and HOLLOWMERE_ZIP must name the installer and the zip")
+    wine = Wine(xvfb)
+    unzipped = tempfile.mkdtemp(prefix="hollowmere-zip-")
+    try:
+        wine.run(["wine", SETUP, "/S", "/D=" + INSTALL_DIR], timeout=180)
+        installed = wine.unix_path(INSTALL_DIR)
+        for name in ("hollowmere.exe", "SDL.dll", "hollowmere.data", "README.txt", "uninstall.exe"):
+            check(os.path.exists(os.path.join(installed, name)), "the installer put %s in place" % name)
+        links = glob.glob(os.path.join(wine.prefix, "drive_c", "ProgramData", "Microsoft", "Windows",
+                                       "Start Menu", "Programs", "Hollowmere", "Hollowmere.lnk"))
+        check(len(links) == 1, "a Start-menu shortcut is made")
+        exe = INSTALL_DIR + "\\hollowmere.exe"
+
+        first = play_and_close(xvfb, wine, exe, "wine_first")
+        check(settings_field(first, 28) & SHOW_RADAR, "the radar is on after the first run")
+        check(not any(os.path.exists(os.path.join(installed, n)) for n in ("stdout.txt", "stderr.txt")),
+              "SDL writes no stdout.txt or stderr.txt beside the game")
+
+        turn_radar_off(xvfb, wine, exe)
+        second = wine.read_settings()
+        check(second is not None and len(second) == 808, "the settings file is there after the second run")
+        check(settings_field(second, 28) & SHOW_RADAR == 0, "the second run wrote over the first: radar off")
+        check(second[:28] == first[:28] and second[32:] == first[32:], "every other setting is kept")
+        check(not os.path.exists(wine.settings_path() + ".new"), "no temporary file is left behind")
+
+        with zipfile.ZipFile(ZIP) as z:
+            z.extractall(unzipped)
+        folders = glob.glob(os.path.join(unzipped, "Hollowmere-*", "hollowmere.exe"))
+        check(len(folders) == 1, "the zip holds one folder with the game")
+        game = start_game(xvfb, wine, folders[0])
+        try:
+            check(title_shows(game, "wine_zip_title"), "the zip's game shows the title started from elsewhere")
+            status = game.close(30)
+            check(status == 0, "the zip's game closes with status 0 (got %s)" % status)
+        finally:
+            game.cleanup()
+        third = wine.read_settings()
+        check(third is not None and settings_field(third, 28) & SHOW_RADAR == 0,
+              "the setting survives a third run: it was read back and written again")
+
+        wine.run(["wine", INSTALL_DIR + "\\uninstall.exe", "/S"], timeout=120)
+        end = time.time() + 30
+        while time.time() < end and os.path.exists(os.path.join(installed, "hollowmere.exe")):
+            time.sleep(0.5)  # the uninstaller runs on from a copy of itself
+        check(not os.path.exists(os.path.join(installed, "hollowmere.exe")), "the uninstaller removes the game")
+        check(wine.read_settings() == third, "the uninstaller leaves the player's settings and scores")
+    finally:
+        shutil.rmtree(unzipped, ignore_errors=True)
+        wine.stop()
+
+
+if __name__ == "__main__":
+    xvfb = harness.Xvfb()
+    try:
+        test(xvfb)
+    finally:
+        xvfb.stop()
+    print("1 passed, 0 failed", flush=True)
