@@ -1,7 +1,8 @@
-// Frame cost of the title screen and of the playing scene at 640x480, each reported as a
-// ratio to a frame that only clears and swaps, timed in the same run on the same window.
-// Needs a display (run under Xvfb); the pack is taken from HOLLOWMERE_PACK, the working
-// directory or the build tree's parent directory, in that order.
+// Frame cost of the title screen and of the playing scene at 640x480, and of the playing scene
+// at 1280x1024 in a window and in full screen, each reported as a ratio to a frame that only
+// clears and swaps, timed in the same run on the same window. Needs a display (run under Xvfb);
+// the pack is taken from HOLLOWMERE_PACK, the working directory or the build tree's parent
+// directory, in that order.
 
 #include "audio/audio.h"
 #include "core/core.h"
@@ -31,12 +32,12 @@ pack_entry *find_pack() {
 // Brings the game up as start-up does, without audio, at 640x480.
 bool set_up() {
     if (ready) return true;
-    setenv("SDL12COMPAT_OPENGL_SCALING", "0", 1);
     pack_entry *pack = find_pack();
     if (!pack) {
         fprintf(stderr, "bench_frame: no hollowmere.data found\n");
         return false;
     }
+    choose_window_path();
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) < 0) {
         fprintf(stderr, "bench_frame: %s\n", SDL_GetError());
         return false;
@@ -125,6 +126,31 @@ void BM_PlayingFrame(benchmark::State &state) {
     run_against_baseline(state);
 }
 BENCHMARK(BM_PlayingFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+// The playing scene at 1280x1024, in a window (0) or full screen (1), switched to as the menu
+// does; 640x480 in a window again afterwards.
+void BM_PlayingFrame1280(benchmark::State &state) {
+    if (!set_up()) {
+        state.SkipWithError("no display or pack");
+        return;
+    }
+    settings_block &s = game->settings;
+    s.fullscreen = static_cast<int>(state.range(0));
+    s.width = 1280;
+    s.height = 1024;
+    state.SetLabel(s.fullscreen ? "full screen" : "window");
+    if (set_video_mode(s.fullscreen, s.width, s.height, s.bit_depth)) {
+        game->flags = FLAG_PLAYING;
+        run_against_baseline(state);
+    } else {
+        state.SkipWithError("the display refuses 1280x1024");
+    }
+    s.fullscreen = 0;
+    s.width = 640;
+    s.height = 480;
+    set_video_mode(0, s.width, s.height, s.bit_depth);
+}
+BENCHMARK(BM_PlayingFrame1280)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 // The title frame's layers alone, without the swap: 0 the scene, 1 the panel and its texts,
 // 2 the instructions.

@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config python3
   libsdl1.2-compat-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri mesa-utils
   libgtest-dev libbenchmark-dev libfreetype-dev fonts-dejavu-core libx11-dev
-  xvfb xdotool x11-utils imagemagick
+  xvfb xdotool x11-utils imagemagick openbox
   libpng-dev libsndfile1-dev libsamplerate0-dev sox assimp-utils
   clang libclang-rt-14-dev desktop-file-utils
 )

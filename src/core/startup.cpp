@@ -88,12 +88,7 @@ void ui_init() {
     pack_entry *pack = open_pack();
     if (!pack) exit(1); // nothing to save yet: the record does not exist
 
-    // The SDL 1.2 layer would draw every frame into an offscreen buffer and copy it to the
-    // window, which lets it stretch a picture to a desktop of another size; the game never asks
-    // for that (its full screen is a mode of its own, centred as SDL centres it), and on a
-    // software renderer the copy costs a shader at start-up and a full-window pass every frame.
-    // A player's own setting of the variable wins.
-    setenv("SDL12COMPAT_OPENGL_SCALING", "0", 0);
+    choose_window_path(); // the game always starts in a window
 
     // Video and timer: audio is its own subsystem, so a machine without sound still plays, and
     // the joystick is too (started after the first picture), so a machine whose joystick
@@ -109,12 +104,13 @@ void ui_init() {
     read_settings(game, files().settings.c_str());
     game->frame_ms = 0;
 
-    SDL_WM_SetCaption("Hollowmere", "Hollowmere");
+    SDL_WM_SetCaption(window_caption, window_caption);
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 5);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 5);
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 5);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_SWAP_CONTROL, 1);
     if (!SDL_SetVideoMode(game->settings.width, game->settings.height, game->settings.bit_depth,
                           SDL_OPENGL)) {
         fprintf(stderr, "ui_init failed: %s\n", SDL_GetError());

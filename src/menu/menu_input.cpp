@@ -165,6 +165,11 @@ static int clamp_index(int value, int count) {
 static void switch_video_mode(game_record *g, const settings_block &before) {
     settings_block &s = g->settings;
     bool up = set_video_mode(s.fullscreen, s.width, s.height, s.bit_depth);
+    // Between a window and full screen the window is made anew, and a key let go meanwhile may
+    // never be heard of: every key counts as released.
+    if (s.fullscreen != before.fullscreen)
+        for (int i = 0; i < KEY_COUNT; ++i)
+            key_state[i] = 0;
     SDL_Surface *screen = SDL_GetVideoSurface();
     bool full = screen && (screen->flags & SDL_FULLSCREEN) != 0;
     if (up && screen && screen->w == s.width && screen->h == s.height && full == (s.fullscreen != 0)) return;

@@ -23,6 +23,9 @@ dlist *new_dlist();
 void gl_setup(game_record *game);
 // False when the mode was refused or the window could not be made.
 bool set_video_mode(int fullscreen, int width, int height, int bits);
+// Before video first starts, in a window: the SDL 1.2 layer's direct path unless the player chose.
+void choose_window_path();
+inline constexpr const char *window_caption = "Hollowmere";
 
 // --- textures ---
 struct texture {

@@ -176,6 +176,12 @@ class Game:
             time.sleep(0.2)
         return None
 
+    def find_new_window(self):
+        """Follows the game to a window made anew (switching between a window and full screen
+        starts video afresh)."""
+        self.window = self.find_window() or fail("the game window is gone; stderr: " + self.stderr())
+        self.focus()
+
     def focus(self):
         subprocess.run(["xdotool", "windowfocus", "--sync", self.window], env=self.env, capture_output=True,
                        timeout=10)
@@ -271,12 +277,17 @@ def title_heading_pixels(path):
     return sum(1 for r in rows[y0:y1] for p in r[x0:x1] if p[0] < 90 and p[1] > 170 and p[2] > 170)
 
 
-def read_png_pixels(path):
-    """Returns (width, height, rows of RGB tuples) of a PNG via ImageMagick's text output."""
+def read_png_bytes(path):
+    """Returns (width, height, raw RGB bytes row by row from the top) of a PNG via ImageMagick."""
     r = subprocess.run(["convert", path, "-depth", "8", "rgb:-"], capture_output=True)
     ident = subprocess.run(["identify", "-format", "%w %h", path], capture_output=True, text=True)
     w, h = (int(v) for v in ident.stdout.split())
-    data = r.stdout
+    return w, h, r.stdout
+
+
+def read_png_pixels(path):
+    """Returns (width, height, rows of RGB tuples) of a PNG."""
+    w, h, data = read_png_bytes(path)
     rows = []
     for y in range(h):
         row = data[y * w * 3:(y + 1) * w * 3]

@@ -11,9 +11,6 @@ import time
 import harness
 from harness import Game, check
 
-NO_SCALING = {"SDL12COMPAT_OPENGL_SCALING": "0"}
-
-
 def font_pack():
     """A pack with only a font whose glyphs are solid blocks, for when no generated pack exists."""
     width, height = 256, 128
@@ -101,7 +98,7 @@ def cyan(p):
 
 
 def title_and_panel(xvfb):
-    game = Game(xvfb, pack=pack_for_screens(), settings=settings(), env=NO_SCALING).start()
+    game = Game(xvfb, pack=pack_for_screens(), settings=settings()).start()
     try:
         time.sleep(2.0)
         first = Shot(game.screenshot("screens_title_game_over"))
@@ -156,7 +153,7 @@ def band_check(width, height, rows):
 
 def instructions_band(xvfb):
     for width, height in [(800, 600), (1024, 768), (1280, 1024)]:
-        game = Game(xvfb, pack=pack_for_screens(), settings=settings(width, height), env=NO_SCALING).start()
+        game = Game(xvfb, pack=pack_for_screens(), settings=settings(width, height)).start()
         try:
             rows = set()
             time.sleep(7.0)
@@ -175,7 +172,7 @@ def top_view(xvfb):
     if not harness.game_pack_path():
         print("skipped: the top view needs the generated pack", flush=True)
         return
-    game = Game(xvfb, settings=settings(view_mode=1), env=NO_SCALING).start()
+    game = Game(xvfb, settings=settings(view_mode=1)).start()
     try:
         time.sleep(1.0)
         game.key("space")
@@ -201,7 +198,7 @@ def mode_switch(xvfb):
     if not harness.game_pack_path():
         print("skipped: the mode switch check needs the generated pack", flush=True)
         return
-    game = Game(xvfb, settings=settings(), env=NO_SCALING).start()
+    game = Game(xvfb, settings=settings()).start()
     try:
         time.sleep(1.0)
         game.key("Escape")
