@@ -77,3 +77,14 @@ bool is_read_only(const char *path) {
 game_files locate_game_files() {
     return {"hollowmere.data", "hollowmere.cfg"};
 }
+
+[[noreturn]] void run_frame_loop(void (*frame)(), void (*)()) {
+    for (;;)
+        frame();
+}
+
+void settings_checkpoint() {}
+
+bool full_screen_by_host(bool) {
+    return false;
+}

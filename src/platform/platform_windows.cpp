@@ -168,6 +168,17 @@ game_files locate_game_files() {
             utf8(folder + L"hollowmere.cfg")};
 }
 
+[[noreturn]] void run_frame_loop(void (*frame)(), void (*)()) {
+    for (;;)
+        frame();
+}
+
+void settings_checkpoint() {}
+
+bool full_screen_by_host(bool) {
+    return false;
+}
+
 int setenv(const char *name, const char *value, int overwrite) {
     if (!overwrite && getenv(name)) return 0;
     if (_putenv_s(name, value) != 0) {

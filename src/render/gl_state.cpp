@@ -14,6 +14,7 @@
 #include "render/render.h"
 
 #include "core/core.h"
+#include "platform/platform.h"
 
 #include <SDL/SDL.h>
 #include <cstdio>
@@ -96,6 +97,7 @@ void choose_window_path() {
 // Restarts the video subsystem when the mode about to be set wants the other path; false when
 // video could not start again.
 static bool follow_video_path(bool fullscreen) {
+    if (full_screen_by_host(fullscreen)) return true;
     if (scaling_is_players || scaling_on == fullscreen) return true;
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     setenv(scaling_variable, fullscreen ? "1" : "0", 1);
