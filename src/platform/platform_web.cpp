@@ -82,10 +82,11 @@ static bool checkpoint = false;
 static void keep_settings() {
     if (!save_game) return;
     save_game();
-    EM_ASM(if (typeof FS != = 'undefined' && FS.syncfs) FS.syncfs(
-        false, function(e) {
-            if (e) console.warn('settings not kept: ' + e);
-        }););
+    // clang-format off
+    EM_ASM({
+        FS.syncfs(false, function(e) { if (e) console.warn('settings not kept: ' + e); });
+    });
+    // clang-format on
 }
 
 static void browser_frame() {

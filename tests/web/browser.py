@@ -149,8 +149,13 @@ class Browser:
     def wait_for(self, expression, seconds, what):
         end = time.time() + seconds
         while time.time() < end:
-            if self.evaluate(expression):
-                return
+            try:
+                if self.evaluate(expression):
+                    return
+            except RuntimeError:
+                pass  # the page is not there yet
+            self.pump(0.1)
+            continue
             self.pump(0.1)
         raise TimeoutError("waited %.0f s for %s" % (seconds, what))
 
