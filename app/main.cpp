@@ -1,11 +1,26 @@
-// Process entry: bring the game up, then run the frame loop until save_and_exit ends it.
+// Process entry: bring the game up, then run the frame loop until save_and_exit ends it (or,
+// in a browser, until the page goes).
 
 #include "audio/audio.h"
 #include "core/core.h"
+#include "platform/platform.h"
 #include "render/render.h"
 
 #include <SDL/SDL.h>
 #include <cstdlib>
+
+// One frame. A name entered or the menu closed is a checkpoint, where a host that may end the
+// game without an exit keeps the settings.
+static void frame() {
+    int before = game->flags;
+    poll_events();
+    run_frame();
+    int after = game->flags;
+    bool menu_closed = (before & FLAG_MENU) && !(after & FLAG_MENU);
+    bool name_entered =
+        (before & after & FLAG_GAME_OVER) && (before & FLAG_QUALIFIES) && !(after & FLAG_QUALIFIES);
+    if (menu_closed || name_entered) settings_checkpoint();
+}
 
 int main(int, char **) {
     atexit(SDL_Quit);
@@ -20,8 +35,5 @@ int main(int, char **) {
     zero_bytes(game->player_name, NAME_LENGTH);
     game->name_cursor = 0;
     show_first_frame();
-    for (;;) {
-        poll_events();
-        run_frame();
-    }
+    run_frame_loop(frame, save_settings);
 }

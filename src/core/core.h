@@ -116,6 +116,8 @@ void advance_frame(game_record *game, int dt);
 double elapsed_ms();
 void sleep_ms(uint32_t ms);
 [[noreturn]] void save_and_exit(int status);
+// Writes the settings file now, as an exit would, and carries on.
+void save_settings();
 // An exit handler, registered after SDL's so that it runs first. An exit that did not come
 // through save_and_exit (Xlib ends the process this way when the display connection breaks)
 // writes the settings and ends the process with status 1 at once, skipping the handlers

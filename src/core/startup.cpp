@@ -60,6 +60,10 @@ static bool exit_planned = false;
     exit(status);
 }
 
+void save_settings() {
+    if (game) write_settings(game, files().settings.c_str());
+}
+
 void unplanned_exit() {
     if (exit_planned || !game) return;
     exit_planned = true;

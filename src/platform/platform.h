@@ -1,7 +1,8 @@
 // What differs between the systems the game runs on: opening, reading and replacing files,
 // where the resource pack and the settings file live, and the environment. The subsystems
 // include this header only; the build compiles one implementation behind it, POSIX
-// (platform_posix.cpp) or Windows (platform_windows.cpp). File names are UTF-8 everywhere.
+// (platform_posix.cpp), Windows (platform_windows.cpp) or the browser (platform_web.cpp, with
+// its stand-ins for GL, GLU and SDL in web/). File names are UTF-8 everywhere.
 #pragma once
 
 #include <cstddef>
@@ -44,3 +45,16 @@ game_files locate_game_files();
 
 // Sets an environment variable for the rest of the run, as the libraries the game loads read it.
 void set_environment(const char *name, const char *value);
+
+// Runs `frame` for the rest of the process: an endless loop on the desktops, once per browser
+// frame on the web, where a page cannot block. `save` keeps the settings file: the web calls it
+// after a frame that reported a checkpoint and when the page is hidden or closed, since a page
+// has no exit; the desktops never call it (they save at exit).
+[[noreturn]] void run_frame_loop(void (*frame)(), void (*save)());
+
+// The game reached a point worth saving at (a name entered, the menu closed).
+void settings_checkpoint();
+
+// Whether full screen is the host's to give (the browser's, asked for here) rather than a video
+// mode of the game's own window, so that video never restarts for it.
+bool full_screen_by_host(bool fullscreen);

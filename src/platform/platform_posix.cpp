@@ -81,3 +81,14 @@ game_files locate_game_files() {
 void set_environment(const char *name, const char *value) {
     setenv(name, value, 1);
 }
+
+[[noreturn]] void run_frame_loop(void (*frame)(), void (*)()) {
+    for (;;)
+        frame();
+}
+
+void settings_checkpoint() {}
+
+bool full_screen_by_host(bool) {
+    return false;
+}

@@ -97,6 +97,7 @@ void choose_window_path() {
 // Restarts the video subsystem when the mode about to be set wants the other path; false when
 // video could not start again.
 static bool follow_video_path(bool fullscreen) {
+    if (full_screen_by_host(fullscreen)) return true;
     if (scaling_is_players || scaling_on == fullscreen) return true;
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     set_environment(scaling_variable, fullscreen ? "1" : "0");

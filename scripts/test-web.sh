@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# The browser tests: builds build-web/ (and the native game it is compared with) and drives the
+# page in headless Chromium. Debian's Python runs them, since python3-websocket is Debian's.
+set -euo pipefail
+top="$(cd "$(dirname "$0")/.." && pwd)"
+"$top/scripts/install-web-deps.sh"
+"$top/scripts/build-web.sh"
+[ -x "$top/build/hollowmere" ] || "$top/scripts/build.sh" hollowmere
+HOLLOWMERE_WEB="$top/build-web" HOLLOWMERE_BIN="$top/build/hollowmere" HOLLOWMERE_BUILD="$top/build" \
+  timeout 600 /usr/bin/python3 "$top/tests/web/test_browser.py"

@@ -1,0 +1,175 @@
+// The GL 1.x pieces the browser's emulation lacks, kept apart from the browser so that they run
+// and are tested natively. A gl_layer stands between the game's GL calls and a gl_sink (the
+// emulation on the web, a recording fake in the tests): it records and replays display lists,
+// keeps the attribute stacks for the bits the game pushes, and turns immediate mode into whole
+// primitives whose every vertex carries the current colour, normal and texture coordinate, with
+// GL_POLYGON as a fan and quads as triangles. It also makes the GLU quadrics and readies images
+// for a WebGL upload.
+#pragma once
+
+#include <GL/gl.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <vector>
+
+// One vertex as the sink draws it: everything the fixed pipeline reads, always present.
+struct gl_vertex {
+    float x, y, z;
+    float s, t;
+    float nx, ny, nz;
+    float r, g, b, a;
+};
+
+// The state and matrix commands that pass through to the sink (and go into display lists).
+enum gl_op : uint8_t {
+    OP_PUSH_MATRIX,
+    OP_POP_MATRIX,
+    OP_TRANSLATE,    // f[0..2]
+    OP_ROTATE,       // f[0] degrees about f[1..3]
+    OP_SCALE,        // f[0..2]
+    OP_BIND_TEXTURE, // e[0] target, u texture
+    OP_ENABLE,       // e[0] capability
+    OP_DISABLE,      // e[0] capability
+    OP_DEPTH_MASK,   // u
+    OP_DEPTH_FUNC,   // e[0]
+    OP_MATERIAL,     // e[0] face, e[1] parameter, f[0..3]
+    OP_LINE_WIDTH,   // f[0]
+    OP_SHADE_MODEL,  // e[0]
+    // Recorded only: replayed through the layer itself.
+    OP_BEGIN, // e[0] mode
+    OP_END,
+    OP_VERTEX,    // f[0..2]
+    OP_COLOR,     // f[0..3]
+    OP_NORMAL,    // f[0..2]
+    OP_TEXCOORD,  // f[0..1]
+    OP_CALL_LIST, // u
+};
+
+struct gl_command {
+    gl_op op;
+    GLenum e[2];
+    uint32_t u;
+    float f[4];
+};
+
+// Where the layer's output goes.
+struct gl_sink {
+    virtual ~gl_sink() = default;
+    // One whole primitive of GL_POINTS, GL_LINES, GL_LINE_STRIP, GL_LINE_LOOP, GL_TRIANGLES,
+    // GL_TRIANGLE_STRIP or GL_TRIANGLE_FAN.
+    virtual void draw(GLenum mode, const gl_vertex *vertices, size_t count) = 0;
+    virtual void pass(const gl_command &c) = 0;
+};
+
+// The GLU quadric's settings.
+struct glu_quadric {
+    GLenum draw_style = 100012;  // GLU_FILL
+    GLenum orientation = 100020; // GLU_OUTSIDE
+    bool texture = false;
+};
+
+// The material of one face, as GL_LIGHTING_BIT saves it.
+struct gl_material {
+    float ambient[4] = {0.2f, 0.2f, 0.2f, 1};
+    float diffuse[4] = {0.8f, 0.8f, 0.8f, 1};
+    float specular[4] = {0, 0, 0, 1};
+    float emission[4] = {0, 0, 0, 1};
+    float shininess = 0;
+};
+
+// The state the attribute stacks save, with GL's initial values.
+struct gl_saved_state {
+    std::vector<GLenum> enabled; // the capabilities on, in the order they came on
+    GLenum depth_func = GL_LESS;
+    bool depth_mask = true;
+    float line_width = 1;
+    GLenum shade_model = GL_SMOOTH;
+    gl_material material;
+    float color[4] = {1, 1, 1, 1};
+    float normal[3] = {0, 0, 1};
+    float texcoord[2] = {0, 0};
+};
+
+class gl_layer {
+  public:
+    explicit gl_layer(gl_sink &sink) : sink(sink) {}
+
+    // Immediate mode.
+    void begin(GLenum mode);
+    void end();
+    void vertex(float x, float y, float z);
+    void color(float r, float g, float b, float a);
+    void normal(float x, float y, float z);
+    void texcoord(float s, float t);
+    void rect(float x1, float y1, float x2, float y2);
+
+    // Every state or matrix command: recorded into an open list, otherwise applied.
+    void command(const gl_command &c);
+    bool is_enabled(GLenum cap) const;
+
+    // Display lists.
+    GLuint gen_lists(GLsizei range);
+    void delete_lists(GLuint first, GLsizei range);
+    bool is_list(GLuint id) const;
+    void new_list(GLuint id, GLenum mode);
+    void end_list();
+    void call_list(GLuint id);
+    void list_base(GLuint base) { base_ = base; }
+    void call_lists(GLsizei n, GLenum type, const void *ids);
+    bool recording() const { return open_ != 0; }
+    size_t list_length(GLuint id) const;
+
+    // The attribute stacks: GL_ENABLE_BIT, GL_DEPTH_BUFFER_BIT, GL_LIGHTING_BIT, GL_LINE_BIT and
+    // GL_CURRENT_BIT are kept; the client stack keeps the unpack alignment.
+    void push_attrib(GLbitfield mask);
+    void pop_attrib();
+    void push_client_attrib(GLbitfield mask);
+    void pop_client_attrib();
+    void pixel_store(GLenum name, int value);
+    int unpack_alignment() const { return unpack_alignment_; }
+
+    // GLU quadrics, drawn through immediate mode so that they carry the current colour.
+    void cylinder(const glu_quadric &q, double base, double top, double height, int slices, int stacks);
+    void disk(const glu_quadric &q, double inner, double outer, int slices, int loops);
+
+    const gl_saved_state &state() const { return state_; }
+
+  private:
+    void apply(const gl_command &c);
+    void replay(GLuint id, int depth);
+    void emit(GLenum mode);
+    void restore(const gl_saved_state &saved, GLbitfield mask);
+
+    gl_sink &sink;
+    gl_saved_state state_;
+    GLenum mode_ = 0;
+    bool inside_ = false;
+    std::vector<gl_vertex> vertices_;
+    std::vector<gl_vertex> scratch_;
+    std::map<GLuint, std::vector<gl_command>> lists_;
+    GLuint next_list_ = 1;
+    GLuint open_ = 0;
+    std::vector<gl_command> recording_;
+    GLuint base_ = 0;
+    std::vector<std::pair<GLbitfield, gl_saved_state>> stack_;
+    std::vector<std::pair<GLbitfield, int>> client_stack_;
+    int unpack_alignment_ = 4;
+};
+
+// An image ready for a WebGL upload: tightly packed RGB or RGBA (or luminance forms) bytes,
+// both sides a power of two, with the format equal to the internal format.
+struct gl_upload_image {
+    int width = 0;
+    int height = 0;
+    GLenum format = 0;
+    std::vector<uint8_t> bytes;
+};
+
+// Turns what gluBuild2DMipmaps was given into an image WebGL takes: BGR and BGRA become RGB and
+// RGBA, rows are read with the unpack alignment, and a side that is not a power of two is
+// scaled to the largest power of two below it (as GLU does), averaging the texels it covers.
+// False, with a message on stderr, for a format or type it does not know or a bad size.
+bool prepare_upload_image(int width, int height, GLenum format, GLenum type, const void *data, int alignment,
+                          gl_upload_image *out);

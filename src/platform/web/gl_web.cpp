@@ -1,0 +1,323 @@
+// The browser's GL and GLU stand-ins: each routine is named as the call it stands in for, so the
+// game's code reads the same everywhere. Every call that can go into a display list or changes
+// state the attribute stacks keep goes through the one gl_layer; what it hands on reaches
+// Emscripten's legacy GL emulation by the emulation's emscripten_-prefixed names. The calls the
+// emulation does well on its own (matrices, lights, fog, clears) are not stood in for.
+
+#include "platform/web/gl_layer.h"
+
+#include <cstdio>
+
+extern "C" {
+// The emulation's own entry points.
+void emscripten_glBegin(GLenum mode);
+void emscripten_glEnd();
+void emscripten_glVertex3f(GLfloat x, GLfloat y, GLfloat z);
+void emscripten_glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a);
+void emscripten_glNormal3f(GLfloat x, GLfloat y, GLfloat z);
+void emscripten_glTexCoord2f(GLfloat s, GLfloat t);
+void emscripten_glPushMatrix();
+void emscripten_glPopMatrix();
+void emscripten_glTranslated(GLdouble x, GLdouble y, GLdouble z);
+void emscripten_glRotated(GLdouble angle, GLdouble x, GLdouble y, GLdouble z);
+void emscripten_glScaled(GLdouble x, GLdouble y, GLdouble z);
+void emscripten_glBindTexture(GLenum target, GLuint texture);
+void emscripten_glEnable(GLenum cap);
+void emscripten_glDisable(GLenum cap);
+void emscripten_glDepthMask(GLboolean flag);
+void emscripten_glDepthFunc(GLenum func);
+void emscripten_glMaterialfv(GLenum face, GLenum name, const GLfloat *params);
+void emscripten_glLineWidth(GLfloat width);
+void emscripten_glTexParameteri(GLenum target, GLenum name, GLint value);
+void emscripten_glPixelStorei(GLenum name, GLint value);
+void emscripten_glTexImage2D(GLenum target, GLint level, GLint internal, GLsizei width, GLsizei height,
+                             GLint border, GLenum format, GLenum type, const void *pixels);
+void emscripten_glGenerateMipmap(GLenum target);
+void emscripten_glHint(GLenum target, GLenum mode);
+}
+
+namespace {
+
+// Hands the layer's output to the emulation: every vertex with all four of its attributes, so
+// that the emulation's packed vertex stream never loses a colour or normal set once.
+struct emulation_sink : gl_sink {
+    void draw(GLenum mode, const gl_vertex *v, size_t n) override {
+        emscripten_glBegin(mode);
+        for (size_t i = 0; i < n; ++i) {
+            emscripten_glTexCoord2f(v[i].s, v[i].t);
+            emscripten_glNormal3f(v[i].nx, v[i].ny, v[i].nz);
+            emscripten_glColor4f(v[i].r, v[i].g, v[i].b, v[i].a);
+            emscripten_glVertex3f(v[i].x, v[i].y, v[i].z);
+        }
+        emscripten_glEnd();
+    }
+
+    void pass(const gl_command &c) override {
+        switch (c.op) {
+        case OP_PUSH_MATRIX:
+            emscripten_glPushMatrix();
+            break;
+        case OP_POP_MATRIX:
+            emscripten_glPopMatrix();
+            break;
+        case OP_TRANSLATE:
+            emscripten_glTranslated(c.f[0], c.f[1], c.f[2]);
+            break;
+        case OP_ROTATE:
+            emscripten_glRotated(c.f[0], c.f[1], c.f[2], c.f[3]);
+            break;
+        case OP_SCALE:
+            emscripten_glScaled(c.f[0], c.f[1], c.f[2]);
+            break;
+        case OP_BIND_TEXTURE:
+            emscripten_glBindTexture(c.e[0], c.u);
+            break;
+        case OP_ENABLE:
+            emscripten_glEnable(c.e[0]);
+            break;
+        case OP_DISABLE:
+            emscripten_glDisable(c.e[0]);
+            break;
+        case OP_DEPTH_MASK:
+            emscripten_glDepthMask(c.u ? GL_TRUE : GL_FALSE);
+            break;
+        case OP_DEPTH_FUNC:
+            emscripten_glDepthFunc(c.e[0]);
+            break;
+        case OP_MATERIAL:
+            // The emulation's lighting has no emitted light; it refuses the parameter outright.
+            if (c.e[1] != GL_EMISSION) emscripten_glMaterialfv(c.e[0], c.e[1], c.f);
+            break;
+        case OP_LINE_WIDTH:
+            emscripten_glLineWidth(c.f[0]); // WebGL draws lines 1 pixel wide whatever is asked
+            break;
+        default: // the shade model: always smooth in the emulation
+            break;
+        }
+    }
+};
+
+emulation_sink sink;
+gl_layer layer(sink);
+
+gl_command make(gl_op op, GLenum e0 = 0, GLenum e1 = 0) {
+    gl_command c{};
+    c.op = op;
+    c.e[0] = e0;
+    c.e[1] = e1;
+    return c;
+}
+
+gl_command make_f(gl_op op, float a, float b, float c, float d = 0) {
+    gl_command x = make(op);
+    x.f[0] = a, x.f[1] = b, x.f[2] = c, x.f[3] = d;
+    return x;
+}
+
+} // namespace
+
+extern "C" {
+
+void glBegin(GLenum mode) {
+    layer.begin(mode);
+}
+void glEnd() {
+    layer.end();
+}
+void glVertex2f(GLfloat x, GLfloat y) {
+    layer.vertex(x, y, 0);
+}
+void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
+    layer.vertex(x, y, z);
+}
+void glVertex3d(GLdouble x, GLdouble y, GLdouble z) {
+    layer.vertex(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
+}
+void glVertex3fv(const GLfloat *v) {
+    layer.vertex(v[0], v[1], v[2]);
+}
+void glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
+    layer.color(r, g, b, a);
+}
+void glColor4fv(const GLfloat *v) {
+    layer.color(v[0], v[1], v[2], v[3]);
+}
+void glColor3f(GLfloat r, GLfloat g, GLfloat b) {
+    layer.color(r, g, b, 1);
+}
+void glColor3fv(const GLfloat *v) {
+    layer.color(v[0], v[1], v[2], 1);
+}
+void glNormal3f(GLfloat x, GLfloat y, GLfloat z) {
+    layer.normal(x, y, z);
+}
+void glNormal3fv(const GLfloat *v) {
+    layer.normal(v[0], v[1], v[2]);
+}
+void glTexCoord2f(GLfloat s, GLfloat t) {
+    layer.texcoord(s, t);
+}
+void glTexCoord2fv(const GLfloat *v) {
+    layer.texcoord(v[0], v[1]);
+}
+void glRectf(GLfloat x1, GLfloat y1, GLfloat x2, GLfloat y2) {
+    layer.rect(x1, y1, x2, y2);
+}
+
+void glPushMatrix() {
+    layer.command(make(OP_PUSH_MATRIX));
+}
+void glPopMatrix() {
+    layer.command(make(OP_POP_MATRIX));
+}
+void glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
+    layer.command(make_f(OP_TRANSLATE, x, y, z));
+}
+void glTranslated(GLdouble x, GLdouble y, GLdouble z) {
+    layer.command(make_f(OP_TRANSLATE, static_cast<float>(x), static_cast<float>(y), static_cast<float>(z)));
+}
+void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) {
+    layer.command(make_f(OP_ROTATE, angle, x, y, z));
+}
+void glRotated(GLdouble angle, GLdouble x, GLdouble y, GLdouble z) {
+    layer.command(make_f(OP_ROTATE, static_cast<float>(angle), static_cast<float>(x), static_cast<float>(y),
+                         static_cast<float>(z)));
+}
+void glScalef(GLfloat x, GLfloat y, GLfloat z) {
+    layer.command(make_f(OP_SCALE, x, y, z));
+}
+void glScaled(GLdouble x, GLdouble y, GLdouble z) {
+    layer.command(make_f(OP_SCALE, static_cast<float>(x), static_cast<float>(y), static_cast<float>(z)));
+}
+void glBindTexture(GLenum target, GLuint texture) {
+    gl_command c = make(OP_BIND_TEXTURE, target);
+    c.u = texture;
+    layer.command(c);
+}
+void glEnable(GLenum cap) {
+    layer.command(make(OP_ENABLE, cap));
+}
+void glDisable(GLenum cap) {
+    layer.command(make(OP_DISABLE, cap));
+}
+void glDepthMask(GLboolean flag) {
+    gl_command c = make(OP_DEPTH_MASK);
+    c.u = flag;
+    layer.command(c);
+}
+void glDepthFunc(GLenum func) {
+    layer.command(make(OP_DEPTH_FUNC, func));
+}
+void glMaterialfv(GLenum face, GLenum name, const GLfloat *v) {
+    gl_command c = make(OP_MATERIAL, face, name);
+    int n = name == GL_SHININESS ? 1 : 4;
+    for (int i = 0; i < n; ++i)
+        c.f[i] = v[i];
+    layer.command(c);
+}
+void glLineWidth(GLfloat width) {
+    gl_command c = make(OP_LINE_WIDTH);
+    c.f[0] = width;
+    layer.command(c);
+}
+void glShadeModel(GLenum mode) {
+    layer.command(make(OP_SHADE_MODEL, mode));
+}
+
+GLuint glGenLists(GLsizei range) {
+    return layer.gen_lists(range);
+}
+void glDeleteLists(GLuint first, GLsizei range) {
+    layer.delete_lists(first, range);
+}
+GLboolean glIsList(GLuint id) {
+    return layer.is_list(id) ? GL_TRUE : GL_FALSE;
+}
+void glNewList(GLuint id, GLenum mode) {
+    layer.new_list(id, mode);
+}
+void glEndList() {
+    layer.end_list();
+}
+void glCallList(GLuint id) {
+    layer.call_list(id);
+}
+void glListBase(GLuint base) {
+    layer.list_base(base);
+}
+void glCallLists(GLsizei n, GLenum type, const void *lists) {
+    layer.call_lists(n, type, lists);
+}
+
+void glPushAttrib(GLbitfield mask) {
+    layer.push_attrib(mask);
+}
+void glPopAttrib() {
+    layer.pop_attrib();
+}
+void glPushClientAttrib(GLbitfield mask) {
+    layer.push_client_attrib(mask);
+}
+void glPopClientAttrib() {
+    layer.pop_client_attrib();
+}
+// Rows are unpacked by the layer; the emulation always gets tight rows.
+void glPixelStorei(GLenum name, GLint value) {
+    layer.pixel_store(name, value);
+}
+
+// WebGL has no GL_CLAMP; clamping to the edge texel is what it would look like.
+void glTexParameteri(GLenum target, GLenum name, GLint value) {
+    if ((name == GL_TEXTURE_WRAP_S || name == GL_TEXTURE_WRAP_T) && value == GL_CLAMP)
+        value = GL_CLAMP_TO_EDGE;
+    emscripten_glTexParameteri(target, name, value);
+}
+
+// WebGL knows one hint, the mipmap one; the others are the desktop's to take or leave anyway.
+void glHint(GLenum target, GLenum mode) {
+    if (target == GL_GENERATE_MIPMAP_HINT) emscripten_glHint(target, mode);
+}
+
+// --- GLU ----------------------------------------------------------------------------------------
+
+struct GLUquadric {
+    glu_quadric q;
+};
+
+GLUquadric *gluNewQuadric() {
+    return new GLUquadric;
+}
+void gluDeleteQuadric(GLUquadric *q) {
+    delete q;
+}
+void gluQuadricDrawStyle(GLUquadric *q, GLenum style) {
+    if (q) q->q.draw_style = style;
+}
+void gluQuadricOrientation(GLUquadric *q, GLenum orientation) {
+    if (q) q->q.orientation = orientation;
+}
+void gluQuadricTexture(GLUquadric *q, GLboolean texture) {
+    if (q) q->q.texture = texture != GL_FALSE;
+}
+void gluQuadricNormals(GLUquadric *, GLenum) {}
+void gluCylinder(GLUquadric *q, GLdouble base, GLdouble top, GLdouble height, GLint slices, GLint stacks) {
+    if (q) layer.cylinder(q->q, base, top, height, slices, stacks);
+}
+void gluDisk(GLUquadric *q, GLdouble inner, GLdouble outer, GLint slices, GLint loops) {
+    if (q) layer.disk(q->q, inner, outer, slices, loops);
+}
+
+// Level 0 in a form WebGL takes; the browser makes the smaller levels.
+GLint gluBuild2DMipmaps(GLenum target, GLint, GLsizei width, GLsizei height, GLenum format, GLenum type,
+                        const void *data) {
+    gl_upload_image image;
+    if (!prepare_upload_image(width, height, format, type, data, layer.unpack_alignment(), &image))
+        return GL_INVALID_VALUE;
+    emscripten_glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    emscripten_glTexImage2D(target, 0, static_cast<GLint>(image.format), image.width, image.height, 0,
+                            image.format, GL_UNSIGNED_BYTE, image.bytes.data());
+    emscripten_glGenerateMipmap(target);
+    return 0;
+}
+
+} // extern "C"

@@ -1,0 +1,26 @@
+// The browser SDL's calls that web/sdl_web.cpp stands in for, under names of their own, and the
+// little the stand-ins need from the page.
+mergeInto(LibraryManager.library, {
+  hollowmere_sdl_poll_event__deps: ['SDL_PollEvent'],
+  hollowmere_sdl_poll_event: function(event) {
+    return _SDL_PollEvent(event);
+  },
+
+  // The browser lists empty pad slots as null; only a pad is counted.
+  hollowmere_connected_pads: function() {
+    var pads = navigator.getGamepads ? navigator.getGamepads() : [];
+    var count = 0;
+    for (var i = 0; i < pads.length; i++) {
+      if (pads[i]) count++;
+    }
+    return count;
+  },
+
+  // The browser SDL keeps no error text of its own; SDL_GetError reads this one.
+  hollowmere_sdl_set_error__deps: ['$SDL', 'free', 'malloc'],
+  hollowmere_sdl_set_error: function(message) {
+    if (SDL.errorMessage) _free(SDL.errorMessage);
+    SDL.errorMessage = allocateUTF8(UTF8ToString(message));
+    return 0;
+  },
+});
