@@ -50,5 +50,6 @@ em++ -O2 "${objects[@]}" -o "$out/hollowmere.js" \
   -sEXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency \
   --js-library src/platform/web/library_hollowmere.js \
   --pre-js web/pre.js
-cp web/index.html "$out/index.html"
+version=$(sed -n 's/^project(hollowmere VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
+sed "s/@VERSION@/$version/" web/index.html > "$out/index.html"
 echo "build-web: $(du -cb "$out"/index.html "$out"/hollowmere.js "$out"/hollowmere.wasm "$out"/hollowmere.data | tail -1 | cut -f1) bytes in build-web/"

@@ -27,8 +27,8 @@ HOLLOWMERE_WINDOWS_BUILD="$windows" "$top/scripts/build-windows.sh" >/dev/null
 cp "$windows/hollowmere-$version-windows.zip" "$windows/hollowmere-$version-setup.exe" "$dist/"
 
 "$top/scripts/build-web.sh" >/dev/null
-(cd "$top/build-web" && rm -f "$dist/hollowmere-$version-web.zip" &&
-  zip -q -9 -X -r "$dist/hollowmere-$version-web.zip" . -x '*.o' -x 'CMake*' -x 'cmake*')
+(cd "$top/build-web" &&
+  zip -q -9 -X "$dist/hollowmere-$version-web.zip" index.html hollowmere.js hollowmere.wasm hollowmere.data)
 
 (cd "$dist" && sha256sum -- *.deb *.tar.gz *.zip *.exe > SHA256SUMS)
 echo "release $version in $dist:"
