@@ -65,9 +65,9 @@ SDL_RWops *SDL_RWFromMem(void *mem, int size) {
     return rw;
 }
 
-SDL_AudioSpec *SDL_LoadWAV_RW(SDL_RWops *src, int freesrc, SDL_AudioSpec *spec, Uint8 **audio_buf,
+SDL_AudioSpec *SDL_LoadWAV_RW(SDL_RWops *src, int freesrc, SDL_AudioSpec *format, Uint8 **audio_buf,
                               Uint32 *audio_len) {
-    if (!src || !spec || !audio_buf || !audio_len) {
+    if (!src || !format || !audio_buf || !audio_len) {
         hollowmere_sdl_set_error("no WAV image");
         return nullptr;
     }
@@ -86,14 +86,14 @@ SDL_AudioSpec *SDL_LoadWAV_RW(SDL_RWops *src, int freesrc, SDL_AudioSpec *spec, 
         return nullptr;
     }
     if (!wav.data.empty()) memcpy(buf, wav.data.data(), wav.data.size());
-    memset(spec, 0, sizeof *spec);
-    spec->freq = wav.freq;
-    spec->format = wav.format;
-    spec->channels = static_cast<Uint8>(wav.channels);
-    spec->samples = 4096;
+    memset(format, 0, sizeof *format);
+    format->freq = wav.freq;
+    format->format = wav.format;
+    format->channels = static_cast<Uint8>(wav.channels);
+    format->samples = 4096;
     *audio_buf = buf;
     *audio_len = static_cast<Uint32>(wav.data.size());
-    return spec;
+    return format;
 }
 
 void SDL_FreeWAV(Uint8 *audio_buf) {
