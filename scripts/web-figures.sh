@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # The browser build's figures on this machine: frames per second while playing in headless
-# Chromium, page load to first lit picture over loopback, and bytes downloaded.
+# Chromium against the native build's on Xvfb in the same run, page load to first lit picture
+# over loopback, and bytes downloaded.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 "$top/scripts/build-web.sh" >/dev/null
-HOLLOWMERE_WEB="$top/build-web" /usr/bin/python3 "$top/tests/web/figures.py"
+[ -x "$top/build/tests/wm_close" ] || "$top/scripts/build.sh" hollowmere wm_close >/dev/null
+HOLLOWMERE_WEB="$top/build-web" HOLLOWMERE_BIN="$top/build/hollowmere" HOLLOWMERE_BUILD="$top/build" \
+  WM_CLOSE_BIN="$top/build/tests/wm_close" /usr/bin/python3 "$top/tests/web/figures.py"

@@ -1,7 +1,9 @@
 """Figures for the browser build, measured in headless Chromium on this machine: frames per second
 while playing (a game started and driven for 8 s), the time from the page's load to its first
 lit picture over loopback (navigation start to the first frame after the program's GL set-up,
-with the start gate skipped), and the bytes the page downloads. Run by scripts/web-figures.sh."""
+with the start gate skipped), and the bytes the page downloads; then the native build's frames per
+second over the same kind of play on Xvfb (bench/fps_wine.py's measurement), in the same run. Run
+by scripts/web-figures.sh."""
 
 import os
 import sys
@@ -45,6 +47,21 @@ def main():
     finally:
         browser.close()
         server.close()
+    native_fps(fps)
+
+
+def native_fps(browser_fps):
+    """The native game's mean frame rate over scripted play on Xvfb (Mesa's software GL)."""
+    top = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+    sys.path.insert(0, os.path.join(top, "bench"))
+    import fps_wine  # noqa: E402  (sets up the native build's paths and the harness)
+    xvfb = fps_wine.harness.Xvfb()
+    try:
+        mean, lowest = fps_wine.measure(xvfb, [os.environ["HOLLOWMERE_BIN"]], {}, True)
+    finally:
+        xvfb.stop()
+    print("native fps while playing: %.1f (lowest %.1f); browser / native: %.2f" %
+          (mean, lowest, browser_fps / mean if mean else 0.0))
 
 
 if __name__ == "__main__":
