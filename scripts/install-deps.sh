@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package that building, playing and testing Hollowmere need.
+# Installs every Debian package that building, playing and testing Hollowmere need, or only
+# the packages named as arguments (install-web-deps.sh names the browser's).
 # Does nothing when all are installed. Runs as root, or through sudo when it is there.
 set -euo pipefail
 
@@ -12,6 +13,7 @@ packages=(
   clang libclang-rt-14-dev desktop-file-utils
   dpkg-dev debootstrap lintian appstream
 )
+[ $# -gt 0 ] && packages=("$@")
 
 missing=()
 for p in "${packages[@]}"; do
@@ -26,10 +28,10 @@ if [ "$(id -u)" -eq 0 ]; then
 elif command -v sudo >/dev/null 2>&1; then
   run=(sudo)
 else
-  echo "install-deps: these Debian packages are needed; install them as root:" >&2
+  echo "$(basename "$0"): these Debian packages are needed; install them as root:" >&2
   echo "  apt-get install ${missing[*]}" >&2
   exit 1
 fi
-echo "install-deps: installing ${missing[*]}"
+echo "$(basename "$0"): installing ${missing[*]}"
 "${run[@]}" apt-get update -qq
 DEBIAN_FRONTEND=noninteractive "${run[@]}" apt-get install -y -qq "${missing[@]}"

@@ -1,8 +1,10 @@
 // What differs between the systems the game runs on: opening, reading and replacing files,
 // where the resource pack and the settings file live, and the environment. The subsystems
-// include this header only; the build compiles one implementation behind it, POSIX
-// (platform_posix.cpp), Windows (platform_windows.cpp) or the browser (platform_web.cpp, with
-// its stand-ins for GL, GLU and SDL in web/). File names are UTF-8 everywhere.
+// include this header only; the build picks the files behind it for its system. Linux:
+// platform_posix.cpp (files, environment), platform_linux.cpp (where the files live) and
+// platform_desktop.cpp (the frame loop of a desktop process). Windows: platform_windows.cpp and
+// platform_desktop.cpp. The browser: platform_posix.cpp and platform_web.cpp, with its stand-ins
+// for GL, GLU and SDL in web/. File names are UTF-8 everywhere.
 #pragma once
 
 #include <cstddef>

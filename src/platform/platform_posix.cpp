@@ -1,6 +1,6 @@
-// The POSIX side of the platform layer (Linux and the other Unix-likes): plain file
-// descriptors and stdio, rename(2) for the atomic replace, and both game files in the
-// working directory, which is the player's own directory when started through the launcher.
+// The POSIX files and environment of the platform layer, for Linux (and the other Unix-likes)
+// and for the browser, whose Emscripten file system takes the same calls: plain file
+// descriptors and stdio, rename(2) for the atomic replace, links followed by std::filesystem.
 
 #include "platform/platform.h"
 
@@ -74,21 +74,6 @@ bool is_read_only(const char *path) {
            fs::perms::none;
 }
 
-game_files locate_game_files() {
-    return {"hollowmere.data", "hollowmere.cfg"};
-}
-
 void set_environment(const char *name, const char *value) {
     setenv(name, value, 1);
-}
-
-[[noreturn]] void run_frame_loop(void (*frame)(), void (*)()) {
-    for (;;)
-        frame();
-}
-
-void settings_checkpoint() {}
-
-bool full_screen_by_host(bool) {
-    return false;
 }

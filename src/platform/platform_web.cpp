@@ -1,6 +1,7 @@
-// The browser's side of the platform layer (Emscripten). Files live in Emscripten's in-memory
-// file system: the pack is preloaded beside the program, the settings file sits in /save, which
-// the page mounts on the browser's IndexedDB and fills before the game starts. A page has no
+// The browser's side of the platform layer (Emscripten); its files and environment take the
+// POSIX calls (platform_posix.cpp). Files live in Emscripten's in-memory file system: the pack
+// is preloaded beside the program, the settings file sits in /save, which the page mounts on
+// the browser's IndexedDB and fills before the game starts. A page has no
 // exit and cannot block, so the frame loop is a function the browser calls once a frame, the
 // title and menu pacing waits by skipping browser frames (web/sdl_web.cpp's SDL_Delay), and the
 // settings are kept at checkpoints and when the page is hidden or closed.
@@ -10,69 +11,10 @@
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
-#include <cerrno>
 #include <cstdlib>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-FILE *open_file(const char *path, const char *mode) {
-    return fopen(path, mode);
-}
-
-uint8_t *read_file_bytes(const char *path, size_t *size, int *open_error) {
-    *size = 0;
-    *open_error = 0;
-    int fd = open(path, O_RDONLY);
-    if (fd < 0) {
-        *open_error = errno;
-        return nullptr;
-    }
-    struct stat st;
-    size_t capacity =
-        fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? static_cast<size_t>(st.st_size) + 1 : 1 << 16;
-    auto *block = static_cast<uint8_t *>(malloc(capacity));
-    size_t have = 0;
-    while (block) {
-        if (have == capacity) {
-            auto *grown = static_cast<uint8_t *>(realloc(block, capacity * 2));
-            if (!grown) break;
-            block = grown;
-            capacity *= 2;
-        }
-        ssize_t n = read(fd, block + have, capacity - have);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        have += static_cast<size_t>(n);
-    }
-    close(fd);
-    *size = have;
-    return block;
-}
-
-bool replace_file(const char *from, const char *to) {
-    return rename(from, to) == 0;
-}
-
-bool remove_file(const char *path) {
-    return remove(path) == 0;
-}
-
-std::string follow_links(const char *path) {
-    return path; // nothing in the page's file system is a link
-}
-
-bool is_read_only(const char *path) {
-    struct stat st;
-    return stat(path, &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0;
-}
 
 game_files locate_game_files() {
     return {"hollowmere.data", "/save/hollowmere.cfg"};
-}
-
-void set_environment(const char *name, const char *value) {
-    setenv(name, value, 1);
 }
 
 // Set by SDL_Delay's stand-in: the browser frame before which the next game frame must not run.

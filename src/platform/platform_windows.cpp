@@ -171,14 +171,3 @@ game_files locate_game_files() {
 void set_environment(const char *name, const char *value) {
     _putenv_s(name, value);
 }
-
-[[noreturn]] void run_frame_loop(void (*frame)(), void (*)()) {
-    for (;;)
-        frame();
-}
-
-void settings_checkpoint() {}
-
-bool full_screen_by_host(bool) {
-    return false;
-}
