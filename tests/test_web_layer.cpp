@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <string>
 
 namespace {
@@ -19,11 +20,36 @@ struct drawn {
     std::vector<gl_vertex> vertices;
 };
 
+// Keeps what reaches it; a draw from a list's buffer is kept as the vertices it draws.
 struct recording_sink : gl_sink {
     std::vector<drawn> draws;
     std::vector<gl_command> passed;
+    std::map<uint32_t, std::pair<std::vector<gl_vertex>, std::vector<uint16_t>>> buffers;
+    uint32_t next_buffer = 1;
+    size_t rewritten = 0; // vertices rewritten in buffers
+
     void draw(GLenum mode, const gl_vertex *v, size_t n) override { draws.push_back({mode, {v, v + n}}); }
     void pass(const gl_command &c) override { passed.push_back(c); }
+    uint32_t make_buffer(const gl_vertex *v, size_t n, const uint16_t *indices, size_t m) override {
+        buffers[next_buffer] = {{v, v + n}, {indices, indices + m}};
+        return next_buffer++;
+    }
+    void rewrite_buffer(uint32_t buffer, size_t first, const gl_vertex *v, size_t n) override {
+        std::copy(v, v + n, buffers.at(buffer).first.begin() + static_cast<std::ptrdiff_t>(first));
+        rewritten += n;
+    }
+    void free_buffer(uint32_t buffer) override { EXPECT_EQ(buffers.erase(buffer), 1u); }
+    void draw_buffer(GLenum mode, uint32_t buffer, size_t base, size_t first, size_t n,
+                     const float *color) override {
+        const auto &[vertices, indices] = buffers.at(buffer);
+        drawn d{mode, {}};
+        for (size_t i = first; i < first + n; ++i) {
+            gl_vertex v = vertices.at(base + indices.at(i));
+            if (color) v.r = color[0], v.g = color[1], v.b = color[2], v.a = color[3];
+            d.vertices.push_back(v);
+        }
+        draws.push_back(d);
+    }
 };
 
 gl_command op(gl_op o, GLenum e0 = 0, GLenum e1 = 0) {
@@ -149,6 +175,154 @@ TEST(WebGl, PrimitivesReachTheSinkInModesWebGlDraws) {
     const float order[] = {0, 1, 2, 0, 2, 3};
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(sink.draws[1].vertices[i].x, order[i]);
+}
+
+// Twice the signed area of a triangle in the xy plane: positive when counter-clockwise.
+float turn(const gl_vertex &a, const gl_vertex &b, const gl_vertex &c) {
+    return (b.x - a.x) * (c.y - a.y) - (c.x - a.x) * (b.y - a.y);
+}
+
+TEST(WebGl, CompiledListsSplitEveryModeKeepingItsWindingAndShareVertices) {
+    // Each primitive traces counter-clockwise points on a circle (strips zigzag between an inner
+    // and an outer ring), so every triangle GL would draw turns counter-clockwise.
+    const struct {
+        GLenum mode;
+        int given;
+        GLenum drawn_as;
+        size_t drawn;  // vertices drawn
+        size_t unique; // distinct vertices kept
+    } cases[] = {
+        {GL_TRIANGLE_STRIP, 6, GL_TRIANGLES, 12, 6},
+        {GL_QUAD_STRIP, 7, GL_TRIANGLES, 12, 6},
+        {GL_TRIANGLE_FAN, 5, GL_TRIANGLES, 9, 5},
+        {GL_POLYGON, 5, GL_TRIANGLES, 9, 5},
+        {GL_QUADS, 9, GL_TRIANGLES, 12, 8},
+        {GL_TRIANGLES, 7, GL_TRIANGLES, 6, 6},
+        {GL_LINE_STRIP, 4, GL_LINES, 6, 4},
+        {GL_LINE_LOOP, 4, GL_LINES, 8, 4},
+        {GL_LINES, 3, GL_LINES, 2, 2},
+        {GL_POINTS, 3, GL_POINTS, 3, 3},
+        {GL_POLYGON, 2, 0, 0, 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE("mode " + std::to_string(c.mode) + " with " + std::to_string(c.given));
+        recording_sink sink;
+        gl_layer gl(sink);
+        gl.new_list(1, GL_COMPILE);
+        gl.begin(c.mode);
+        bool strip = c.mode == GL_TRIANGLE_STRIP || c.mode == GL_QUAD_STRIP;
+        for (int i = 0; i < c.given; ++i) {
+            float a = strip ? 0.5f * static_cast<float>(i / 2) : static_cast<float>(i) * 6.2831853f / c.given;
+            float r = strip ? (i % 2 ? 2.0f : 1.0f) : 1.0f;
+            if (c.mode == GL_QUADS)
+                a = static_cast<float>(i % 4) * 1.5707963f, r = 1.0f + static_cast<float>(i / 4);
+            gl.vertex(r * std::cos(a), r * std::sin(a), 0);
+        }
+        gl.end();
+        gl.end_list();
+        gl.call_list(1);
+        if (c.drawn == 0) {
+            EXPECT_TRUE(sink.draws.empty());
+            continue;
+        }
+        ASSERT_EQ(sink.draws.size(), 1u);
+        const auto &v = sink.draws[0].vertices;
+        EXPECT_EQ(sink.draws[0].mode, c.drawn_as);
+        EXPECT_EQ(v.size(), c.drawn);
+        EXPECT_EQ(gl.compiled(1)->vertices.size(), c.unique);
+        for (size_t i = 0; c.drawn_as == GL_TRIANGLES && i + 2 < v.size(); i += 3)
+            EXPECT_GT(turn(v[i], v[i + 1], v[i + 2]), 0.0f) << "triangle " << i / 3;
+    }
+
+    // Primitives run together into one draw until a state command, or a change in which
+    // attributes come from the caller, parts them; 70,000 points need two draws.
+    recording_sink sink;
+    gl_layer gl(sink);
+    gl.new_list(1, GL_COMPILE);
+    triangle(gl);
+    gl.rect(0, 0, 1, 1);
+    triangle(gl);
+    gl.command(op(OP_PUSH_MATRIX));
+    triangle(gl);
+    gl.color(1, 0, 0, 1);
+    triangle(gl);
+    gl.begin(GL_POINTS);
+    for (int i = 0; i < 70000; ++i)
+        gl.vertex(static_cast<float>(i), 0, 0);
+    gl.end();
+    gl.end_list();
+    gl.call_list(1);
+    ASSERT_EQ(sink.draws.size(), 5u);
+    const size_t sizes[] = {12, 3, 3, 65535, 4465};
+    for (size_t i = 0; i < 5; ++i)
+        EXPECT_EQ(sink.draws[i].vertices.size(), sizes[i]) << "draw " << i;
+    EXPECT_EQ(sink.passed.size(), 1u);
+
+    // Lists let go of their buffers when deleted, compiled again, or with the layer.
+    {
+        gl_layer other(sink);
+        other.new_list(1, GL_COMPILE);
+        triangle(other);
+        other.end_list();
+        other.call_list(1);
+        other.new_list(1, GL_COMPILE);
+        triangle(other);
+        other.end_list();
+        other.call_list(1);
+        EXPECT_EQ(sink.buffers.size(), 2u) << "the first compile's buffer is gone";
+    }
+    EXPECT_EQ(sink.buffers.size(), 1u);
+    gl.delete_lists(1, 1);
+    EXPECT_TRUE(sink.buffers.empty());
+}
+
+TEST(WebGl, CompiledListsTakeWhatTheListLeavesUnsetFromTheCaller) {
+    recording_sink sink;
+    gl_layer gl(sink);
+    // No colour or normal in the list: they are the caller's at each call. The texture
+    // coordinate is the list's.
+    gl.new_list(1, GL_COMPILE);
+    triangle(gl);
+    gl.end_list();
+    const struct {
+        float red, normal_x;
+        size_t rewritten; // vertices written again into the list's buffer
+    } calls[] = {{1, 0, 0}, {0.5f, 0, 0}, {0.5f, 1, 3}, {0.25f, 1, 3}};
+    for (const auto &c : calls) {
+        gl.color(c.red, 0, 0, 1);
+        gl.normal(c.normal_x, 0, 1);
+        gl.call_list(1);
+        const gl_vertex &v = sink.draws.back().vertices.at(2);
+        EXPECT_EQ(v.r, c.red);
+        EXPECT_EQ(v.nx, c.normal_x);
+        EXPECT_EQ(v.s, 0.5f);
+        EXPECT_EQ(sink.rewritten, c.rewritten) << "only a changed normal is written again";
+    }
+
+    // A colour set between a primitive's vertices: the vertices before it take the caller's,
+    // the rest the list's, and the list's stays current afterwards.
+    gl.new_list(2, GL_COMPILE);
+    gl.begin(GL_TRIANGLES);
+    gl.vertex(0, 0, 0);
+    gl.color(0, 0, 1, 1);
+    gl.vertex(1, 0, 0);
+    gl.vertex(0, 1, 0);
+    gl.end();
+    gl.end_list();
+    gl.color(0, 1, 0, 1);
+    gl.call_list(2);
+    const auto &v = sink.draws.back().vertices;
+    ASSERT_EQ(v.size(), 3u);
+    EXPECT_EQ(v[0].g, 1.0f);
+    EXPECT_EQ(v[1].b, 1.0f);
+    EXPECT_EQ(gl.state().color[2], 1.0f);
+
+    // A list called between glBegin and glEnd adds its vertices to the open primitive.
+    gl.begin(GL_TRIANGLES);
+    gl.call_list(2);
+    gl.end();
+    EXPECT_EQ(sink.draws.back().mode, GLenum(GL_TRIANGLES));
+    EXPECT_EQ(sink.draws.back().vertices.size(), 3u);
 }
 
 TEST(WebGl, EveryVertexCarriesTheStateSetBeforeIt) {

@@ -63,7 +63,7 @@ class Server:
 class Browser:
     """One headless Chromium with one page, driven over the DevTools protocol."""
 
-    def __init__(self, width=800, height=650, profile=None):
+    def __init__(self, width=800, height=650, profile=None, flags=()):
         self.profile = profile or tempfile.mkdtemp(prefix="hollowmere-chromium-")
         self.own_profile = profile is None
         port_file = os.path.join(self.profile, "DevToolsActivePort")
@@ -75,7 +75,7 @@ class Browser:
              "--no-default-browser-check", "--disable-background-timer-throttling",
              "--disable-renderer-backgrounding", "--disable-backgrounding-occluded-windows",
              "--autoplay-policy=no-user-gesture-required", "--remote-debugging-port=0",
-             "--user-data-dir=" + self.profile, "--window-size=%d,%d" % (width, height), "about:blank"],
+             "--user-data-dir=" + self.profile, "--window-size=%d,%d" % (width, height), *flags, "about:blank"],
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         deadline = time.time() + 30
         while not os.path.exists(port_file) or os.path.getsize(port_file) == 0:

@@ -61,6 +61,53 @@ struct gl_sink {
     // GL_TRIANGLE_STRIP or GL_TRIANGLE_FAN.
     virtual void draw(GLenum mode, const gl_vertex *vertices, size_t count) = 0;
     virtual void pass(const gl_command &c) = 0;
+    // The vertex and index buffers kept by the sink for a compiled display list: made once with
+    // the list's vertices and indices (a name other than 0), vertices partly rewritten, drawn
+    // from and let go.
+    virtual uint32_t make_buffer(const gl_vertex *vertices, size_t count, const uint16_t *indices,
+                                 size_t index_count) = 0;
+    virtual void rewrite_buffer(uint32_t buffer, size_t first, const gl_vertex *vertices, size_t count) = 0;
+    virtual void free_buffer(uint32_t buffer) = 0;
+    // GL_POINTS, GL_LINES or GL_TRIANGLES through the indices [first, first + count), which count
+    // from the vertex `base`; with a colour, every vertex takes that colour instead of its own.
+    virtual void draw_buffer(GLenum mode, uint32_t buffer, size_t base, size_t first, size_t count,
+                             const float *color) = 0;
+};
+
+// The attributes a vertex takes from the current state.
+enum gl_attribute : uint8_t { ATTR_COLOR = 1, ATTR_NORMAL = 2, ATTR_TEXCOORD = 4 };
+
+// A run of whole primitives in a compiled list, merged into one indexed draw: each distinct
+// vertex is kept once, so that the pipeline can reuse its work. The vertices take the
+// attributes in `inherited` from the state current when the list is called (the normal and
+// texture coordinate last written into them are kept in `normal` and `texcoord`).
+struct gl_batch {
+    GLenum mode;                 // GL_POINTS, GL_LINES or GL_TRIANGLES
+    uint32_t base, vertex_count; // the list's vertices it uses
+    uint32_t first, index_count; // the list's indices it draws, counted from `base`
+    uint8_t inherited;
+    float normal[3];
+    float texcoord[2];
+};
+
+// One step of a compiled list.
+struct gl_step {
+    enum kind_t : uint8_t { COMMAND, BATCH, CALL, SET_CURRENT, RECORDED } kind;
+    uint32_t index; // the command, the batch, the list called, or the first recorded command
+    uint32_t count; // RECORDED: how many recorded commands to replay as they were given
+    uint8_t sets;   // SET_CURRENT: which attributes, with the values below
+    float color[4], normal[3], texcoord[2];
+};
+
+// A display list as compiled: the commands as given, and the steps that replay them with the
+// geometry merged into batches whose vertices live in one sink buffer.
+struct gl_list {
+    std::vector<gl_command> commands;
+    std::vector<gl_step> steps;
+    std::vector<gl_batch> batches;
+    std::vector<gl_vertex> vertices;
+    std::vector<uint16_t> indices;
+    uint32_t buffer = 0; // made on the first call
 };
 
 // The GLU quadric's settings.
@@ -92,9 +139,19 @@ struct gl_saved_state {
     float texcoord[2] = {0, 0};
 };
 
+// Compiles a display list's commands: each run of whole primitives between state commands,
+// list calls and changes in which attributes come from the caller's state becomes one batch of
+// points, lines or triangles (strips, fans, loops, quads and polygons split with their winding
+// kept). A primitive whose vertices differ in that, or of a mode GL does not know, stays as
+// recorded and is replayed command by command.
+gl_list compile_list(std::vector<gl_command> commands);
+
 class gl_layer {
   public:
     explicit gl_layer(gl_sink &sink) : sink(sink) {}
+    ~gl_layer();
+    gl_layer(const gl_layer &) = delete;
+    gl_layer &operator=(const gl_layer &) = delete;
 
     // Immediate mode.
     void begin(GLenum mode);
@@ -120,6 +177,7 @@ class gl_layer {
     void call_lists(GLsizei n, GLenum type, const void *ids);
     bool recording() const { return open_ != 0; }
     size_t list_length(GLuint id) const;
+    const gl_list *compiled(GLuint id) const;
 
     // The attribute stacks: GL_ENABLE_BIT, GL_DEPTH_BUFFER_BIT, GL_LIGHTING_BIT, GL_LINE_BIT and
     // GL_CURRENT_BIT are kept; the client stack keeps the unpack alignment.
@@ -139,6 +197,9 @@ class gl_layer {
   private:
     void apply(const gl_command &c);
     void replay(GLuint id, int depth);
+    void replay_commands(const gl_command *first, size_t count, int depth);
+    void draw_batch(gl_list &list, gl_batch &batch);
+    void forget_list(GLuint id);
     void emit(GLenum mode);
     void restore(const gl_saved_state &saved, GLbitfield mask);
 
@@ -148,7 +209,7 @@ class gl_layer {
     bool inside_ = false;
     std::vector<gl_vertex> vertices_;
     std::vector<gl_vertex> scratch_;
-    std::map<GLuint, std::vector<gl_command>> lists_;
+    std::map<GLuint, gl_list> lists_;
     GLuint next_list_ = 1;
     GLuint open_ = 0;
     std::vector<gl_command> recording_;

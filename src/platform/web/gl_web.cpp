@@ -6,16 +6,27 @@
 
 #include "platform/web/gl_layer.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
+#include <unordered_map>
 
 extern "C" {
 // The emulation's own entry points.
-void emscripten_glBegin(GLenum mode);
-void emscripten_glEnd();
-void emscripten_glVertex3f(GLfloat x, GLfloat y, GLfloat z);
+void emscripten_glEnableClientState(GLenum array);
+void emscripten_glDisableClientState(GLenum array);
+void emscripten_glVertexPointer(GLint size, GLenum type, GLsizei stride, const void *pointer);
+void emscripten_glNormalPointer(GLenum type, GLsizei stride, const void *pointer);
+void emscripten_glTexCoordPointer(GLint size, GLenum type, GLsizei stride, const void *pointer);
+void emscripten_glColorPointer(GLint size, GLenum type, GLsizei stride, const void *pointer);
+void emscripten_glDrawArrays(GLenum mode, GLint first, GLsizei count);
+void emscripten_glDrawElements(GLenum mode, GLsizei count, GLenum type, const void *indices);
+void emscripten_glGenBuffers(GLsizei n, GLuint *buffers);
+void emscripten_glDeleteBuffers(GLsizei n, const GLuint *buffers);
+void emscripten_glBindBuffer(GLenum target, GLuint buffer);
+void emscripten_glBufferData(GLenum target, GLsizeiptr size, const void *data, GLenum usage);
+void emscripten_glBufferSubData(GLenum target, GLintptr offset, GLsizeiptr size, const void *data);
 void emscripten_glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a);
-void emscripten_glNormal3f(GLfloat x, GLfloat y, GLfloat z);
-void emscripten_glTexCoord2f(GLfloat s, GLfloat t);
 void emscripten_glPushMatrix();
 void emscripten_glPopMatrix();
 void emscripten_glTranslated(GLdouble x, GLdouble y, GLdouble z);
@@ -34,22 +45,89 @@ void emscripten_glTexImage2D(GLenum target, GLint level, GLint internal, GLsizei
                              GLint border, GLenum format, GLenum type, const void *pixels);
 void emscripten_glGenerateMipmap(GLenum target);
 void emscripten_glHint(GLenum target, GLenum mode);
+// library_hollowmere.js
+void hollowmere_material_emission(const GLfloat *rgba);
 }
 
 namespace {
 
-// Hands the layer's output to the emulation: every vertex with all four of its attributes, so
-// that the emulation's packed vertex stream never loses a colour or normal set once.
+// Hands the layer's output to the emulation as interleaved vertex arrays: a whole primitive from
+// memory (copied into the emulation's own buffer), a compiled list's batch straight from the
+// list's vertex buffer. Every vertex carries all four attributes, except that a batch may take
+// one colour for all.
 struct emulation_sink : gl_sink {
-    void draw(GLenum mode, const gl_vertex *v, size_t n) override {
-        emscripten_glBegin(mode);
-        for (size_t i = 0; i < n; ++i) {
-            emscripten_glTexCoord2f(v[i].s, v[i].t);
-            emscripten_glNormal3f(v[i].nx, v[i].ny, v[i].nz);
-            emscripten_glColor4f(v[i].r, v[i].g, v[i].b, v[i].a);
-            emscripten_glVertex3f(v[i].x, v[i].y, v[i].z);
+    bool arrays_on = false;
+    bool color_array = false;
+
+    // Points the arrays at vertices starting at `base`: an address in memory, or an offset into
+    // the bound buffer.
+    void point_arrays(uintptr_t base, bool per_vertex_color) {
+        if (!arrays_on) {
+            emscripten_glEnableClientState(GL_VERTEX_ARRAY);
+            emscripten_glEnableClientState(GL_NORMAL_ARRAY);
+            emscripten_glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+            arrays_on = true;
         }
-        emscripten_glEnd();
+        auto at = [base](size_t offset) { return reinterpret_cast<const void *>(base + offset); };
+        const GLsizei stride = sizeof(gl_vertex);
+        emscripten_glVertexPointer(3, GL_FLOAT, stride, at(offsetof(gl_vertex, x)));
+        emscripten_glTexCoordPointer(2, GL_FLOAT, stride, at(offsetof(gl_vertex, s)));
+        emscripten_glNormalPointer(GL_FLOAT, stride, at(offsetof(gl_vertex, nx)));
+        if (per_vertex_color != color_array) {
+            if (per_vertex_color)
+                emscripten_glEnableClientState(GL_COLOR_ARRAY);
+            else
+                emscripten_glDisableClientState(GL_COLOR_ARRAY);
+            color_array = per_vertex_color;
+        }
+        if (per_vertex_color) emscripten_glColorPointer(4, GL_FLOAT, stride, at(offsetof(gl_vertex, r)));
+    }
+
+    void draw(GLenum mode, const gl_vertex *v, size_t n) override {
+        point_arrays(reinterpret_cast<uintptr_t>(v), true);
+        emscripten_glDrawArrays(mode, 0, static_cast<GLsizei>(n));
+    }
+
+    std::unordered_map<uint32_t, GLuint> index_buffers; // by vertex buffer
+
+    uint32_t make_buffer(const gl_vertex *v, size_t n, const uint16_t *indices, size_t index_count) override {
+        GLuint buffers[2] = {0, 0};
+        emscripten_glGenBuffers(2, buffers);
+        emscripten_glBindBuffer(GL_ARRAY_BUFFER, buffers[0]);
+        emscripten_glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(n * sizeof *v), v, GL_STATIC_DRAW);
+        emscripten_glBindBuffer(GL_ARRAY_BUFFER, 0);
+        emscripten_glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers[1]);
+        emscripten_glBufferData(GL_ELEMENT_ARRAY_BUFFER,
+                                static_cast<GLsizeiptr>(index_count * sizeof *indices), indices,
+                                GL_STATIC_DRAW);
+        emscripten_glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+        index_buffers[buffers[0]] = buffers[1];
+        return buffers[0];
+    }
+
+    void rewrite_buffer(uint32_t buffer, size_t first, const gl_vertex *v, size_t n) override {
+        emscripten_glBindBuffer(GL_ARRAY_BUFFER, buffer);
+        emscripten_glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(first * sizeof *v),
+                                   static_cast<GLsizeiptr>(n * sizeof *v), v);
+        emscripten_glBindBuffer(GL_ARRAY_BUFFER, 0);
+    }
+
+    void free_buffer(uint32_t buffer) override {
+        GLuint buffers[2] = {buffer, index_buffers[buffer]};
+        index_buffers.erase(buffer);
+        emscripten_glDeleteBuffers(2, buffers);
+    }
+
+    void draw_buffer(GLenum mode, uint32_t buffer, size_t base, size_t first, size_t n,
+                     const float *color) override {
+        emscripten_glBindBuffer(GL_ARRAY_BUFFER, buffer);
+        emscripten_glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, index_buffers[buffer]);
+        point_arrays(base * sizeof(gl_vertex), color == nullptr);
+        if (color) emscripten_glColor4f(color[0], color[1], color[2], color[3]);
+        emscripten_glDrawElements(mode, static_cast<GLsizei>(n), GL_UNSIGNED_SHORT,
+                                  reinterpret_cast<const void *>(first * sizeof(uint16_t)));
+        emscripten_glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+        emscripten_glBindBuffer(GL_ARRAY_BUFFER, 0);
     }
 
     void pass(const gl_command &c) override {
@@ -85,8 +163,11 @@ struct emulation_sink : gl_sink {
             emscripten_glDepthFunc(c.e[0]);
             break;
         case OP_MATERIAL:
-            // The emulation's lighting has no emitted light; it refuses the parameter outright.
-            if (c.e[1] != GL_EMISSION) emscripten_glMaterialfv(c.e[0], c.e[1], c.f);
+            // The emulation's lighting adds emitted light but its glMaterialfv refuses to set it.
+            if (c.e[1] == GL_EMISSION)
+                hollowmere_material_emission(c.f);
+            else
+                emscripten_glMaterialfv(c.e[0], c.e[1], c.f);
             break;
         case OP_LINE_WIDTH:
             emscripten_glLineWidth(c.f[0]); // WebGL draws lines 1 pixel wide whatever is asked

@@ -6,6 +6,13 @@ mergeInto(LibraryManager.library, {
     return _SDL_PollEvent(event);
   },
 
+  // The material's emitted light, which the emulation's lighting adds but its glMaterialfv
+  // refuses to set.
+  hollowmere_material_emission__deps: ['$GLEmulation'],
+  hollowmere_material_emission: function(rgba) {
+    for (var i = 0; i < 4; i++) GLEmulation.materialEmission[i] = HEAPF32[(rgba >> 2) + i];
+  },
+
   // The browser lists empty pad slots as null; only a pad is counted.
   hollowmere_connected_pads: function() {
     var pads = navigator.getGamepads ? navigator.getGamepads() : [];
