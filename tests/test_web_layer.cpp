@@ -2,6 +2,7 @@
 // into whole primitives, quadrics, upload images, key symbols and names, and the WAV reader,
 // converter and mixer. A recording sink stands where the browser's GL emulation would be.
 
+#include "core/pad.h"
 #include "platform/web/gl_layer.h"
 #include "platform/web/sdl_layer.h"
 
@@ -612,6 +613,22 @@ std::vector<uint8_t> wav(int tag, int channels, int freq, int bits, std::vector<
 }
 
 } // namespace
+
+TEST(WebPad, StandardButtonsTakeTheDesktopLayoutsNumbers) {
+    const pad_layout &l = PAD_LAYOUT;
+    const int cases[][2] = {{0, l.button_a},  {1, l.button_b},    {8, l.button_back}, {9, l.button_start},
+                            {12, l.dpad_up}, {13, l.dpad_down}, {14, l.dpad_left},  {15, l.dpad_right}};
+    for (const auto &c : cases)
+        EXPECT_EQ(sdl12_pad_button_from_standard(c[0]), c[1]) << "standard button " << c[0];
+    // X, Y, the shoulders, triggers, stick presses and the home button press nothing the game reads.
+    const int others[] = {2, 3, 4, 5, 6, 7, 10, 11, 16};
+    for (int b : others) {
+        int n = sdl12_pad_button_from_standard(b);
+        for (int used : {l.button_a, l.button_b, l.button_back, l.button_start, l.dpad_up, l.dpad_down, l.dpad_left,
+                         l.dpad_right})
+            EXPECT_NE(n, used) << "standard button " << b;
+    }
+}
 
 TEST(WebAudio, WavImagesAreReadOrRefusedWithAReason) {
     const struct {

@@ -23,6 +23,31 @@ mergeInto(LibraryManager.library, {
     return count;
   },
 
+  // The browser's slot of the index-th connected pad, or -1.
+  hollowmere_pad_slot: function(index) {
+    var pads = navigator.getGamepads ? navigator.getGamepads() : [];
+    for (var i = 0; i < pads.length; i++) {
+      if (pads[i] && index-- == 0) return i;
+    }
+    return -1;
+  },
+
+  // Whether the pad in a slot has the browser's standard button layout.
+  hollowmere_pad_is_standard: function(slot) {
+    var pads = navigator.getGamepads ? navigator.getGamepads() : [];
+    return pads[slot] && pads[slot].mapping === 'standard' ? 1 : 0;
+  },
+
+  hollowmere_sdl_joystick_open__deps: ['SDL_JoystickOpen'],
+  hollowmere_sdl_joystick_open: function(slot) {
+    return _SDL_JoystickOpen(slot);
+  },
+
+  hollowmere_sdl_init_subsystem__deps: ['$SDL'],
+  hollowmere_sdl_init_subsystem: function(flags) {
+    SDL.initFlags |= flags;
+  },
+
   // The browser SDL keeps no error text of its own; SDL_GetError reads this one.
   hollowmere_sdl_set_error__deps: ['$SDL', 'free', 'malloc'],
   hollowmere_sdl_set_error: function(message) {

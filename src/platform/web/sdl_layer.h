@@ -16,6 +16,11 @@ int web_key_from_sdl12(int sym);
 // SDL 1.2's name for its key symbol ("up", "left shift", "a", "[+]"); "unknown key" otherwise.
 const char *sdl12_key_name(int sym);
 
+// The desktop pad layout's number for a button of the browser's standard gamepad mapping: A, B,
+// back, start and the d-pad become the layout's; the other buttons get numbers past any the
+// layout uses, so the game leaves them alone as it does on the desktop.
+int sdl12_pad_button_from_standard(int button);
+
 // Sample formats, with SDL's numbers.
 constexpr uint16_t WAV_U8 = 0x0008, WAV_S8 = 0x8008, WAV_S16LSB = 0x8010, WAV_S16MSB = 0x9010,
                    WAV_U16LSB = 0x0010;

@@ -1,7 +1,8 @@
 // The browser's SDL stand-ins, each named as the call it stands in for: key events in SDL 1.2's
 // numbers, SDL 1.2's key names, WAV images from memory with their conversion and mixing, a
-// delay that waits by skipping browser frames (a page cannot sleep), and a joystick count that
-// counts pads rather than the browser's empty slots. The browser SDL's own calls that these wrap
+// delay that waits by skipping browser frames (a page cannot sleep), and pads counted and opened
+// as connected ones (not the browser's empty slots) with the standard gamepad's buttons in the
+// desktop's numbers. The browser SDL's own calls that these wrap
 // come in through library_hollowmere.js under other names.
 
 #include "platform/web/sdl_layer.h"
@@ -15,6 +16,10 @@
 extern "C" {
 int hollowmere_sdl_poll_event(SDL_Event *event); // the browser SDL's SDL_PollEvent
 int hollowmere_connected_pads();
+int hollowmere_pad_slot(int index);
+int hollowmere_pad_is_standard(int slot);
+SDL_Joystick *hollowmere_sdl_joystick_open(int slot); // the browser SDL's SDL_JoystickOpen
+void hollowmere_sdl_init_subsystem(Uint32 flags);
 int hollowmere_sdl_set_error(const char *message);
 }
 
@@ -39,6 +44,9 @@ int SDL_PollEvent(SDL_Event *event) {
     int got = hollowmere_sdl_poll_event(e);
     if (got && (e->type == SDL_KEYDOWN || e->type == SDL_KEYUP))
         e->key.keysym.sym = sdl12_key_from_web(e->key.keysym.sym);
+    if (got && (e->type == SDL_JOYBUTTONDOWN || e->type == SDL_JOYBUTTONUP) &&
+        hollowmere_pad_is_standard(e->jbutton.which))
+        e->jbutton.button = static_cast<Uint8>(sdl12_pad_button_from_standard(e->jbutton.button));
     return got;
 }
 
@@ -54,6 +62,26 @@ void SDL_Delay(Uint32 ms) {
 int SDL_NumJoysticks() {
     return hollowmere_connected_pads();
 }
+
+// Pads are counted as connected ones; the browser's slots may have gaps.
+SDL_Joystick *SDL_JoystickOpen(int index) {
+    int slot = hollowmere_pad_slot(index);
+    if (slot < 0) {
+        hollowmere_sdl_set_error("no such pad");
+        return nullptr;
+    }
+    return hollowmere_sdl_joystick_open(slot);
+}
+
+// The browser lists pads as they come and go, so a subsystem needs no restart: starting one
+// only lets the browser SDL look at what it serves (pads are read only when the joystick's is
+// among them), and stopping one is nothing to do.
+int SDL_InitSubSystem(Uint32 flags) {
+    hollowmere_sdl_init_subsystem(flags);
+    return 0;
+}
+
+void SDL_QuitSubSystem(Uint32) {}
 
 SDL_RWops *SDL_RWFromMem(void *mem, int size) {
     if (!mem || size < 0) return nullptr;
