@@ -54,11 +54,25 @@ static const char *page_closing(int, const void *, void *) {
     return nullptr;
 }
 
+// These do nothing with the event; being there lets a full-screen request wait for the
+// player's next key or click, the only place a browser grants one.
+static EM_BOOL key_seen(int, const EmscriptenKeyboardEvent *, void *) {
+    return EM_FALSE;
+}
+
+static EM_BOOL click_seen(int, const EmscriptenMouseEvent *, void *) {
+    return EM_FALSE;
+}
+
 [[noreturn]] void run_frame_loop(void (*frame)(), void (*save)()) {
     game_frame = frame;
     save_game = save;
     emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, page_hidden);
     emscripten_set_beforeunload_callback(nullptr, page_closing);
+    emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_TRUE, key_seen);
+    emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_TRUE, key_seen);
+    emscripten_set_mousedown_callback("#canvas", nullptr, EM_TRUE, click_seen);
+    emscripten_set_mouseup_callback("#canvas", nullptr, EM_TRUE, click_seen);
     emscripten_set_main_loop(browser_frame, 0, 1);
     abort(); // not reached: the browser runs the loop
 }

@@ -183,6 +183,10 @@ class Browser:
         data = self.call("Page.captureScreenshot", format="png", clip=clip)["data"]
         return base64.b64decode(data)
 
+    def screenshot_png(self):
+        """The whole page as shown, as PNG bytes."""
+        return base64.b64decode(self.call("Page.captureScreenshot", format="png")["data"])
+
     def errors(self):
         return [text for level, text in self.console if level in ("error", "assert")]
 

@@ -90,6 +90,17 @@ def audio_bar_end(png):
     return max(lit) if lit else 0
 
 
+def lit_columns(png, row):
+    """The first and last column of a picture's row that are not black."""
+    import harness
+    path = os.path.join(os.environ.get("TMPDIR", "/tmp"), "hollowmere-web-screen.png")
+    with open(path, "wb") as f:
+        f.write(png)
+    w, _, data = harness.read_png_bytes(path)
+    lit = [x for x in range(w) if sum(data[(row * w + x) * 3:(row * w + x) * 3 + 3]) > 12]
+    return (lit[0], lit[-1]) if lit else (0, -1)
+
+
 def read_settings(browser):
     """The settings file's bytes in the page's store, or None."""
     if not browser.evaluate("FS.analyzePath('/save/hollowmere.cfg').exists"):
@@ -117,6 +128,19 @@ def native_title():
     finally:
         xvfb.stop()
 
+
+
+# Keeps the loudest sample of each buffer the page hands the browser's audio.
+SOUND_PEAKS = """
+    window.__peaks = [];
+    const start = AudioBufferSourceNode.prototype.start;
+    AudioBufferSourceNode.prototype.start = function() {
+        let peak = 0;
+        for (let c = 0; this.buffer && c < this.buffer.numberOfChannels; c++)
+            for (const x of this.buffer.getChannelData(c)) peak = Math.max(peak, Math.abs(x));
+        window.__peaks.push(peak);
+        return start.apply(this, arguments);
+    };"""
 
 
 # A stand-in for the Gamepad API: the browser's four slots, empty until `__connect` puts a pad
@@ -191,6 +215,8 @@ def main():
     browser = Browser()
     try:
         # The page: progress, then the go-ahead, then the title.
+        browser.evaluate("0")
+        browser.call("Page.addScriptToEvaluateOnNewDocument", source=SOUND_PEAKS)
         browser.open(server.url("index.html"))
         browser.wait_for("document.getElementById('status').textContent.indexOf('begin') >= 0", 60,
                          "the page to offer the start")
@@ -231,11 +257,16 @@ def main():
         driven = browser.canvas_png()
         check(driven != playing, "the arrows drive the tank")
         score_before = png_blocks(driven, 16)
+        heard = browser.evaluate("__peaks.length")
         for _ in range(3):
             browser.tap("space", 0.1)
             browser.pump(0.6)
         score_after = png_blocks(browser.canvas_png(), 16)
         check(score_before[:10] != score_after[:10], "firing changes the score line")
+        peaks = browser.evaluate("__peaks")
+        check(heard > 0 and max(peaks[heard:] or [0]) > 0.05,
+              "sound plays: %d buffers before firing, the loudest while firing at %.2f of full scale"
+              % (heard, max(peaks[heard:] or [0])))
 
         # Escape opens the menu; the audio level lowered there is written when the menu closes,
         # and after a reload the file holds it (and every other field as it was, the keys in
@@ -267,6 +298,22 @@ def main():
         browser.pump(0.8)
         check(audio_bar_end(browser.canvas_png()) < level_shown - 5,
               "after the reload the menu shows the lowered level")
+        # Full screen from the menu is the browser's, on the next key: the canvas fills the
+        # screen's height or width at 4:3; switched off, the page is back.
+        browser.tap("down", 0.1)  # from "resume game", where the menu opens, to "fullscreen"
+        browser.pump(0.4)
+        browser.tap("right", 0.1)
+        browser.pump(0.6)
+        full = browser.evaluate("document.fullscreenElement ? document.fullscreenElement.id : ''")
+        screen = browser.evaluate("[innerWidth, innerHeight]")
+        lit = lit_columns(browser.screenshot_png(), screen[1] // 2)
+        shaped = abs((lit[1] - lit[0] + 1) * 3 - screen[1] * 4) <= 12 and abs(lit[0] + lit[1] + 1 - screen[0]) <= 2
+        browser.tap("left", 0.1)
+        browser.pump(0.6)
+        left = browser.evaluate("document.fullscreenElement ? document.fullscreenElement.id : ''")
+        check(full == "canvas" and shaped and left == "",
+              "the menu's full screen is the browser's (the picture lit from column %d to %d of %d x %d, "
+              "centred at 4:3) and goes again" % (lit[0], lit[1], screen[0], screen[1]))
         browser.tap("escape")
         browser.pump(0.5)
 
