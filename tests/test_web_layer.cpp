@@ -616,7 +616,7 @@ std::vector<uint8_t> wav(int tag, int channels, int freq, int bits, std::vector<
 
 TEST(WebPad, StandardButtonsTakeTheDesktopLayoutsNumbers) {
     const pad_layout &l = PAD_LAYOUT;
-    const int cases[][2] = {{0, l.button_a},  {1, l.button_b},    {8, l.button_back}, {9, l.button_start},
+    const int cases[][2] = {{0, l.button_a}, {1, l.button_b},   {8, l.button_back}, {9, l.button_start},
                             {12, l.dpad_up}, {13, l.dpad_down}, {14, l.dpad_left},  {15, l.dpad_right}};
     for (const auto &c : cases)
         EXPECT_EQ(sdl12_pad_button_from_standard(c[0]), c[1]) << "standard button " << c[0];
@@ -624,8 +624,8 @@ TEST(WebPad, StandardButtonsTakeTheDesktopLayoutsNumbers) {
     const int others[] = {2, 3, 4, 5, 6, 7, 10, 11, 16};
     for (int b : others) {
         int n = sdl12_pad_button_from_standard(b);
-        for (int used : {l.button_a, l.button_b, l.button_back, l.button_start, l.dpad_up, l.dpad_down, l.dpad_left,
-                         l.dpad_right})
+        for (int used : {l.button_a, l.button_b, l.button_back, l.button_start, l.dpad_up, l.dpad_down,
+                         l.dpad_left, l.dpad_right})
             EXPECT_NE(n, used) << "standard button " << b;
     }
 }

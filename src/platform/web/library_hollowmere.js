@@ -43,6 +43,11 @@ mergeInto(LibraryManager.library, {
     return _SDL_JoystickOpen(slot);
   },
 
+  hollowmere_sdl_open_audio__deps: ['SDL_OpenAudio'],
+  hollowmere_sdl_open_audio: function(desired, obtained) {
+    return _SDL_OpenAudio(desired, obtained);
+  },
+
   hollowmere_sdl_init_subsystem__deps: ['$SDL'],
   hollowmere_sdl_init_subsystem: function(flags) {
     SDL.initFlags |= flags;

@@ -1,9 +1,10 @@
 // The browser's SDL stand-ins, each named as the call it stands in for: key events in SDL 1.2's
-// numbers, SDL 1.2's key names, WAV images from memory with their conversion and mixing, a
-// delay that waits by skipping browser frames (a page cannot sleep), and pads counted and opened
-// as connected ones (not the browser's empty slots) with the standard gamepad's buttons in the
-// desktop's numbers. The browser SDL's own calls that these wrap
-// come in through library_hollowmere.js under other names.
+// numbers, SDL 1.2's key names, WAV images from memory with their conversion and mixing, an
+// audio callback that mixes into silence as SDL 1.2's does, a delay that waits by skipping
+// browser frames (a page cannot sleep), and pads counted and opened as connected ones (not the
+// browser's empty slots) with the standard gamepad's buttons in the desktop's numbers. The
+// browser SDL's own calls that these wrap come in through library_hollowmere.js under other
+// names.
 
 #include "platform/web/sdl_layer.h"
 
@@ -20,6 +21,7 @@ int hollowmere_pad_slot(int index);
 int hollowmere_pad_is_standard(int slot);
 SDL_Joystick *hollowmere_sdl_joystick_open(int slot); // the browser SDL's SDL_JoystickOpen
 void hollowmere_sdl_init_subsystem(Uint32 flags);
+int hollowmere_sdl_open_audio(SDL_AudioSpec *desired, SDL_AudioSpec *obtained); // the browser SDL's
 int hollowmere_sdl_set_error(const char *message);
 }
 
@@ -34,6 +36,17 @@ struct converter {
     int from_channels, to_channels, from_freq, to_freq;
 };
 converter last_converter{};
+
+// The program's audio callback and its silence, for the stand-in SDL_OpenAudio installs.
+void (*program_callback)(void *, Uint8 *, int) = nullptr;
+Uint8 silence = 0;
+
+// SDL 1.2 hands the callback a buffer of silence to mix into; the browser SDL hands it back the
+// last buffer, which mixing into would pile every sound on the one before.
+void callback_on_silence(void *userdata, Uint8 *stream, int len) {
+    if (len > 0) memset(stream, silence, static_cast<size_t>(len));
+    if (program_callback) program_callback(userdata, stream, len);
+}
 } // namespace
 
 extern "C" {
@@ -172,6 +185,18 @@ int SDL_ConvertAudio(SDL_AudioCVT *cvt) {
     memcpy(cvt->buf, out.data(), out.size());
     cvt->len_cvt = static_cast<int>(out.size());
     return 0;
+}
+
+int SDL_OpenAudio(SDL_AudioSpec *desired, SDL_AudioSpec *obtained) {
+    if (!desired || !desired->callback) return hollowmere_sdl_open_audio(desired, obtained);
+    SDL_AudioSpec own = *desired;
+    program_callback = desired->callback;
+    own.callback = callback_on_silence;
+    int result = hollowmere_sdl_open_audio(&own, obtained);
+    const SDL_AudioSpec &got = obtained ? *obtained : own;
+    silence = got.format == AUDIO_U8 ? 0x80 : 0;
+    if (obtained) obtained->callback = program_callback;
+    return result;
 }
 
 void SDL_MixAudio(Uint8 *dst, const Uint8 *src, Uint32 len, int volume) {
