@@ -1,7 +1,9 @@
 """The browser build in headless Chromium: the page begins on a key, its title picture matches
-the native game's, space starts a game, the arrows drive and firing changes the score, escape
-opens the menu and a setting changed there survives a reload, and nothing reaches the console as
-an error. Run by scripts/test-web.sh with /usr/bin/python3.
+the native game's, space starts a game, the arrows drive and firing changes the score and is
+heard (the title silent, nothing clipped), escape opens the menu, the audio level lowered there
+is in the settings file and the menu after a reload, the menu's full screen is the browser's,
+a pretend gamepad plugged in at the title plays, and nothing reaches the console as an error.
+Run by scripts/test-web.sh with /usr/bin/python3.
 
 The title picture is compared with the native game's own title (same seed, under Xvfb) over the
 part of the screen that does not scroll or count: both are cut into 16 x 16 pixel blocks of mean
