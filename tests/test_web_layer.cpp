@@ -53,14 +53,6 @@ struct recording_sink : gl_sink {
     }
 };
 
-gl_command op(gl_op o, GLenum e0 = 0, GLenum e1 = 0) {
-    gl_command c{};
-    c.op = o;
-    c.e[0] = e0;
-    c.e[1] = e1;
-    return c;
-}
-
 void triangle(gl_layer &gl) {
     gl.begin(GL_TRIANGLES);
     gl.texcoord(0.5f, 1);
@@ -80,9 +72,9 @@ TEST(WebGl, DisplayListsRecordOnceAndReplayThroughTheCurrentState) {
     EXPECT_FALSE(gl.is_list(base)); // a name is reserved, not yet a list
 
     gl.new_list(base + 1, GL_COMPILE);
-    gl.command(op(OP_PUSH_MATRIX));
+    gl.command(make_command(OP_PUSH_MATRIX));
     triangle(gl);
-    gl.command(op(OP_POP_MATRIX));
+    gl.command(make_command(OP_POP_MATRIX));
     gl.end_list();
     gl.new_list(base + 2, GL_COMPILE);
     gl.color(0, 1, 0, 1); // a colour inside a list changes the current colour when replayed
@@ -243,7 +235,7 @@ TEST(WebGl, CompiledListsSplitEveryModeKeepingItsWindingAndShareVertices) {
     triangle(gl);
     gl.rect(0, 0, 1, 1);
     triangle(gl);
-    gl.command(op(OP_PUSH_MATRIX));
+    gl.command(make_command(OP_PUSH_MATRIX));
     triangle(gl);
     gl.color(1, 0, 0, 1);
     triangle(gl);
@@ -353,20 +345,20 @@ TEST(WebGl, AttributeStacksPutBackOnlyWhatTheirBitsSave) {
     const float glow[4] = {0.3f, 0.2f, 0.1f, 1};
     auto set_up = [](gl_layer &gl) {
         for (GLenum cap : {GL_LIGHTING, GL_DEPTH_TEST, GL_FOG, GL_TEXTURE_2D})
-            gl.command(op(OP_ENABLE, cap));
-        gl.command(op(OP_DEPTH_FUNC, GL_LEQUAL));
+            gl.command(make_command(OP_ENABLE, cap));
+        gl.command(make_command(OP_DEPTH_FUNC, GL_LEQUAL));
     };
     auto change = [&](gl_layer &gl) {
         for (GLenum cap : {GL_LIGHTING, GL_DEPTH_TEST, GL_FOG})
-            gl.command(op(OP_DISABLE, cap));
-        gl.command(op(OP_ENABLE, GL_SCISSOR_TEST));
-        gl_command mask = op(OP_DEPTH_MASK);
+            gl.command(make_command(OP_DISABLE, cap));
+        gl.command(make_command(OP_ENABLE, GL_SCISSOR_TEST));
+        gl_command mask = make_command(OP_DEPTH_MASK);
         mask.u = 0;
         gl.command(mask);
-        gl_command m = op(OP_MATERIAL, GL_FRONT_AND_BACK, GL_EMISSION);
+        gl_command m = make_command(OP_MATERIAL, GL_FRONT_AND_BACK, GL_EMISSION);
         std::memcpy(m.f, glow, sizeof m.f);
         gl.command(m);
-        gl_command w = op(OP_LINE_WIDTH);
+        gl_command w = make_command(OP_LINE_WIDTH);
         w.f[0] = 1;
         gl.command(w);
     };
@@ -394,7 +386,7 @@ TEST(WebGl, AttributeStacksPutBackOnlyWhatTheirBitsSave) {
         recording_sink sink;
         gl_layer gl(sink);
         set_up(gl);
-        gl_command w = op(OP_LINE_WIDTH);
+        gl_command w = make_command(OP_LINE_WIDTH);
         w.f[0] = 2;
         gl.command(w);
         gl.push_attrib(c.mask);
@@ -430,7 +422,7 @@ TEST(WebGl, AttributeStacksPutBackOnlyWhatTheirBitsSave) {
     EXPECT_TRUE(sink.passed.empty());
     for (int i = 0; i < 20; ++i) {
         gl.push_attrib(GL_ENABLE_BIT);
-        gl.command(op(OP_ENABLE, GL_FOG));
+        gl.command(make_command(OP_ENABLE, GL_FOG));
     }
     for (int i = 0; i < 16; ++i)
         gl.pop_attrib();

@@ -16,17 +16,11 @@ static constexpr int list_nesting = 64;          // GL's limit on lists calling 
 static constexpr GLenum glu_fill = 100012, glu_line = 100011, glu_silhouette = 100013, glu_point = 100010;
 static constexpr GLenum glu_inside = 100021;
 
-static gl_command make(gl_op op) {
-    gl_command c{};
-    c.op = op;
-    return c;
-}
-
 // --- Immediate mode ---------------------------------------------------------------------------
 
 void gl_layer::begin(GLenum mode) {
     if (open_) {
-        gl_command c = make(OP_BEGIN);
+        gl_command c = make_command(OP_BEGIN);
         c.e[0] = mode;
         recording_.push_back(c);
         return;
@@ -38,7 +32,7 @@ void gl_layer::begin(GLenum mode) {
 
 void gl_layer::end() {
     if (open_) {
-        recording_.push_back(make(OP_END));
+        recording_.push_back(make_command(OP_END));
         return;
     }
     if (!inside_) return;
@@ -48,7 +42,7 @@ void gl_layer::end() {
 
 void gl_layer::vertex(float x, float y, float z) {
     if (open_) {
-        gl_command c = make(OP_VERTEX);
+        gl_command c = make_command(OP_VERTEX);
         c.f[0] = x, c.f[1] = y, c.f[2] = z;
         recording_.push_back(c);
         return;
@@ -61,7 +55,7 @@ void gl_layer::vertex(float x, float y, float z) {
 
 void gl_layer::color(float r, float g, float b, float a) {
     if (open_) {
-        gl_command c = make(OP_COLOR);
+        gl_command c = make_command(OP_COLOR);
         c.f[0] = r, c.f[1] = g, c.f[2] = b, c.f[3] = a;
         recording_.push_back(c);
         return;
@@ -71,7 +65,7 @@ void gl_layer::color(float r, float g, float b, float a) {
 
 void gl_layer::normal(float x, float y, float z) {
     if (open_) {
-        gl_command c = make(OP_NORMAL);
+        gl_command c = make_command(OP_NORMAL);
         c.f[0] = x, c.f[1] = y, c.f[2] = z;
         recording_.push_back(c);
         return;
@@ -81,7 +75,7 @@ void gl_layer::normal(float x, float y, float z) {
 
 void gl_layer::texcoord(float s, float t) {
     if (open_) {
-        gl_command c = make(OP_TEXCOORD);
+        gl_command c = make_command(OP_TEXCOORD);
         c.f[0] = s, c.f[1] = t;
         recording_.push_back(c);
         return;
@@ -280,7 +274,7 @@ void gl_layer::end_list() {
 
 void gl_layer::call_list(GLuint id) {
     if (open_) {
-        gl_command c = make(OP_CALL_LIST);
+        gl_command c = make_command(OP_CALL_LIST);
         c.u = id;
         recording_.push_back(c);
         return;
@@ -663,31 +657,31 @@ void gl_layer::restore(const gl_saved_state &saved, GLbitfield mask) {
     for (GLenum cap : now) {
         if (!saved_under(cap, mask)) continue;
         if (std::find(saved.enabled.begin(), saved.enabled.end(), cap) != saved.enabled.end()) continue;
-        gl_command c = make(OP_DISABLE);
+        gl_command c = make_command(OP_DISABLE);
         c.e[0] = cap;
         apply(c);
     }
     for (GLenum cap : saved.enabled) {
         if (!saved_under(cap, mask) || is_enabled(cap)) continue;
-        gl_command c = make(OP_ENABLE);
+        gl_command c = make_command(OP_ENABLE);
         c.e[0] = cap;
         apply(c);
     }
     if (mask & GL_DEPTH_BUFFER_BIT) {
         if (saved.depth_func != state_.depth_func) {
-            gl_command c = make(OP_DEPTH_FUNC);
+            gl_command c = make_command(OP_DEPTH_FUNC);
             c.e[0] = saved.depth_func;
             apply(c);
         }
         if (saved.depth_mask != state_.depth_mask) {
-            gl_command c = make(OP_DEPTH_MASK);
+            gl_command c = make_command(OP_DEPTH_MASK);
             c.u = saved.depth_mask;
             apply(c);
         }
     }
     if (mask & GL_LIGHTING_BIT) {
         if (saved.shade_model != state_.shade_model) {
-            gl_command c = make(OP_SHADE_MODEL);
+            gl_command c = make_command(OP_SHADE_MODEL);
             c.e[0] = saved.shade_model;
             apply(c);
         }
@@ -701,14 +695,14 @@ void gl_layer::restore(const gl_saved_state &saved, GLbitfield mask) {
                      {GL_EMISSION, was.emission, is.emission}};
         for (const auto &p : parts) {
             if (same4(p.was, p.is)) continue;
-            gl_command c = make(OP_MATERIAL);
+            gl_command c = make_command(OP_MATERIAL);
             c.e[0] = GL_FRONT_AND_BACK;
             c.e[1] = p.name;
             std::memcpy(c.f, p.was, sizeof c.f);
             apply(c);
         }
         if (was.shininess != is.shininess) {
-            gl_command c = make(OP_MATERIAL);
+            gl_command c = make_command(OP_MATERIAL);
             c.e[0] = GL_FRONT_AND_BACK;
             c.e[1] = GL_SHININESS;
             c.f[0] = was.shininess;
@@ -716,7 +710,7 @@ void gl_layer::restore(const gl_saved_state &saved, GLbitfield mask) {
         }
     }
     if (mask & GL_LINE_BIT && saved.line_width != state_.line_width) {
-        gl_command c = make(OP_LINE_WIDTH);
+        gl_command c = make_command(OP_LINE_WIDTH);
         c.f[0] = saved.line_width;
         apply(c);
     }

@@ -54,6 +54,15 @@ struct gl_command {
     float f[4];
 };
 
+// A command with its op and enums set and everything else zero.
+inline gl_command make_command(gl_op op, GLenum e0 = 0, GLenum e1 = 0) {
+    gl_command c{};
+    c.op = op;
+    c.e[0] = e0;
+    c.e[1] = e1;
+    return c;
+}
+
 // Where the layer's output goes.
 struct gl_sink {
     virtual ~gl_sink() = default;

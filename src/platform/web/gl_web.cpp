@@ -181,16 +181,8 @@ struct emulation_sink : gl_sink {
 emulation_sink sink;
 gl_layer layer(sink);
 
-gl_command make(gl_op op, GLenum e0 = 0, GLenum e1 = 0) {
-    gl_command c{};
-    c.op = op;
-    c.e[0] = e0;
-    c.e[1] = e1;
-    return c;
-}
-
 gl_command make_f(gl_op op, float a, float b, float c, float d = 0) {
-    gl_command x = make(op);
+    gl_command x = make_command(op);
     x.f[0] = a, x.f[1] = b, x.f[2] = c, x.f[3] = d;
     return x;
 }
@@ -246,10 +238,10 @@ void glRectf(GLfloat x1, GLfloat y1, GLfloat x2, GLfloat y2) {
 }
 
 void glPushMatrix() {
-    layer.command(make(OP_PUSH_MATRIX));
+    layer.command(make_command(OP_PUSH_MATRIX));
 }
 void glPopMatrix() {
-    layer.command(make(OP_POP_MATRIX));
+    layer.command(make_command(OP_POP_MATRIX));
 }
 void glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
     layer.command(make_f(OP_TRANSLATE, x, y, z));
@@ -271,38 +263,38 @@ void glScaled(GLdouble x, GLdouble y, GLdouble z) {
     layer.command(make_f(OP_SCALE, static_cast<float>(x), static_cast<float>(y), static_cast<float>(z)));
 }
 void glBindTexture(GLenum target, GLuint texture) {
-    gl_command c = make(OP_BIND_TEXTURE, target);
+    gl_command c = make_command(OP_BIND_TEXTURE, target);
     c.u = texture;
     layer.command(c);
 }
 void glEnable(GLenum cap) {
-    layer.command(make(OP_ENABLE, cap));
+    layer.command(make_command(OP_ENABLE, cap));
 }
 void glDisable(GLenum cap) {
-    layer.command(make(OP_DISABLE, cap));
+    layer.command(make_command(OP_DISABLE, cap));
 }
 void glDepthMask(GLboolean flag) {
-    gl_command c = make(OP_DEPTH_MASK);
+    gl_command c = make_command(OP_DEPTH_MASK);
     c.u = flag;
     layer.command(c);
 }
 void glDepthFunc(GLenum func) {
-    layer.command(make(OP_DEPTH_FUNC, func));
+    layer.command(make_command(OP_DEPTH_FUNC, func));
 }
 void glMaterialfv(GLenum face, GLenum name, const GLfloat *v) {
-    gl_command c = make(OP_MATERIAL, face, name);
+    gl_command c = make_command(OP_MATERIAL, face, name);
     int n = name == GL_SHININESS ? 1 : 4;
     for (int i = 0; i < n; ++i)
         c.f[i] = v[i];
     layer.command(c);
 }
 void glLineWidth(GLfloat width) {
-    gl_command c = make(OP_LINE_WIDTH);
+    gl_command c = make_command(OP_LINE_WIDTH);
     c.f[0] = width;
     layer.command(c);
 }
 void glShadeModel(GLenum mode) {
-    layer.command(make(OP_SHADE_MODEL, mode));
+    layer.command(make_command(OP_SHADE_MODEL, mode));
 }
 
 GLuint glGenLists(GLsizei range) {
