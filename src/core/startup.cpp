@@ -108,6 +108,12 @@ void ui_init() {
     read_settings(game, files().settings.c_str());
     game->frame_ms = 0;
 
+    // A driver that shows nothing would run the game unseen until killed: a failed start-up.
+    if (std::string reason = missing_display(); !reason.empty()) {
+        fprintf(stderr, "ui_init failed: %s\n", reason.c_str());
+        save_and_exit(1);
+    }
+
     SDL_WM_SetCaption(window_caption, window_caption);
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 5);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 5);

@@ -48,6 +48,12 @@ game_files locate_game_files();
 // Sets an environment variable for the rest of the run, as the libraries the game loads read it.
 void set_environment(const char *name, const char *value);
 
+// Why the window that video opens would reach nobody's eyes, or "" when it shows. SDL 2 (under
+// the Linux build's SDL 1.2 layer) falls back to its offscreen or dummy driver when it finds no
+// display, so starting succeeds and the game would run invisibly for ever; such a driver is taken
+// only when the player named it in SDL_VIDEODRIVER, as the GL tests and benchmarks do.
+std::string missing_display();
+
 // Runs `frame` for the rest of the process: an endless loop on the desktops, once per browser
 // frame on the web, where a page cannot block. `save` keeps the settings file: the web calls it
 // after a frame that reported a checkpoint and when the page is hidden or closed, since a page

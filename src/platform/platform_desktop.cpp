@@ -1,8 +1,14 @@
 // What the desktops (Linux and Windows) share in the platform layer: a process that owns its
 // thread runs the frame loop until it exits, saves its settings at that exit, and makes its own
-// full screen.
+// full screen. A desktop's SDL may start on a driver that shows nothing (offscreen, dummy) when
+// there is no display: SDL 2 under the Linux layer does so by itself; the classic SDL 1.2 on
+// Windows only when SDL_VIDEODRIVER names it.
 
 #include "platform/platform.h"
+
+#include <SDL/SDL.h>
+#include <cstdlib>
+#include <cstring>
 
 [[noreturn]] void run_frame_loop(void (*frame)(), void (*)()) {
     for (;;)
@@ -13,4 +19,14 @@ void settings_checkpoint() {}
 
 bool full_screen_by_host(bool) {
     return false;
+}
+
+std::string missing_display() {
+    char driver[32] = "";
+    if (!SDL_VideoDriverName(driver, sizeof driver)) return "";
+    if (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0) return "";
+    if (std::getenv("SDL_VIDEODRIVER")) return ""; // asked for by name
+    const char *display = std::getenv("DISPLAY");
+    std::string where = display ? std::string("DISPLAY=") + display : std::string("DISPLAY is not set");
+    return "no display to open a window on (" + where + ")";
 }

@@ -97,3 +97,8 @@ bool full_screen_by_host(bool fullscreen) {
     }
     return true;
 }
+
+// The page's canvas is always there to draw on.
+std::string missing_display() {
+    return "";
+}

@@ -207,6 +207,14 @@ def play_installed(xvfb, prefix, installed_pack):
             data = bytearray(f.read())
         check(len(data) == SETTINGS_SIZE, "closing the window leaves hollowmere.cfg in the per-user directory")
 
+        # From a terminal without a display the launcher passes the game's one line on.
+        bare = dict(os.environ, **env, XDG_RUNTIME_DIR=home, SDL_AUDIODRIVER="dummy")
+        for name in ("DISPLAY", "XDG_DATA_HOME", "SDL_VIDEODRIVER"):
+            bare.pop(name, None)
+        r = subprocess.run(["hollowmere"], env=bare, capture_output=True, text=True, timeout=30)
+        check(r.returncode == 1 and r.stderr.startswith("ui_init failed: no display to open a window on"),
+              "without a display the launcher ends with status 1 and the game's reason: %r" % r.stderr)
+
         # A best score a player might have made, to see that the next run keeps it.
         struct.pack_into("<i", data, SCORES_AT, 12345)
         data[NAMES_AT:NAMES_AT + 20] = b"installed".ljust(20, b"\0")

@@ -1,5 +1,6 @@
 """Start-up and exit of the real game: the pack lines, the GL driver line, a game started with
-space, the menu flag on escape, closing through the window manager, and a missing pack."""
+space, the menu flag on escape, closing through the window manager, a missing pack, and no
+display to show a window on."""
 
 import os
 import struct
@@ -60,6 +61,46 @@ def damaged_settings_survive(xvfb):
         game.cleanup()
 
 
+def no_display_refused(xvfb):
+    """Without a display SDL 2 would start on its offscreen driver and the game would run unseen;
+    it must say so and exit instead, unless that driver was asked for by name."""
+    settings = bytearray(harness.settings_defaults())
+    struct.pack_into("<i", settings, 568, 12345)  # a best score of the player's own, to see it kept
+    for case, overrides in (("DISPLAY unset", {"DISPLAY": None}),
+                            ("a display that does not exist", {"DISPLAY": ":4999"})):
+        game = Game(xvfb, settings=bytes(settings))
+        game.env["XDG_RUNTIME_DIR"] = game.dir  # keeps SDL's own complaint about it off the stream
+        for name, value in overrides.items():
+            if value is None:
+                game.env.pop(name, None)
+            else:
+                game.env[name] = value
+        game.start(wait_window=False)
+        try:
+            try:
+                status = game.proc.wait(10)
+            except subprocess.TimeoutExpired:
+                status = None
+            lines = game.stderr().splitlines()
+            check(status == 1, "%s: the game exits with status 1 within 10 s (got %s)" % (case, status))
+            check(len(lines) == 1 and lines[0].startswith("ui_init failed: no display to open a window on ("),
+                  "%s: and says so in one line: %r" % (case, lines))
+            check(game.settings() == bytes(settings), "%s: the settings file is unharmed" % case)
+        finally:
+            game.cleanup()
+
+    game = Game(xvfb, env={"SDL_VIDEODRIVER": "offscreen"})
+    game.env.pop("DISPLAY", None)
+    game.start(wait_window=False)
+    try:
+        time.sleep(3.0)
+        check(game.proc.poll() is None, "the offscreen driver named in SDL_VIDEODRIVER still runs the game: "
+              + game.stderr().strip())
+        check("openGL driver: " in game.stdout(), "and draws with GL")
+    finally:
+        game.cleanup()
+
+
 def lost_display_ends_the_game():
     """The X server dies under a running game: the game saves and ends by itself."""
     own = harness.Xvfb()
@@ -87,6 +128,7 @@ def main(xvfb):
     window_close_writes_settings(xvfb)
     missing_pack_refused(xvfb)
     damaged_settings_survive(xvfb)
+    no_display_refused(xvfb)
     lost_display_ends_the_game()
 
 
