@@ -29,20 +29,35 @@ sources+=(src/platform/platform_posix.cpp src/platform/platform_web.cpp
           src/platform/web/gl_web.cpp src/platform/web/sdl_web.cpp app/main.cpp)
 
 # SDL 1.2's key numbers come first, ahead of the browser SDL's own. An object is remade when its
-# source or any header is newer; two compile at a time.
-flags="-std=c++20 -O2 -Wall -Wextra -Werror -Isrc -Isrc/platform/web/include -include sdl12.h"
-objects=()
+# source or any header is newer; two compile at a time. The simulation's arithmetic is the
+# desktops' (no fused multiply-adds), and its math functions are the same musl source
+# (third_party/musl-math, built as CMakeLists.txt builds it).
+flags="-std=c++20 -O2 -ffp-contract=off -Wall -Wextra -Werror -Isrc -Isrc/platform/web/include -include sdl12.h"
+math_flags="-std=c99 -O2 -ffp-contract=off -Wall -Wextra -Werror -Wno-parentheses
+  -include third_party/musl-math/libm.h"
 stale=()
-for f in "${sources[@]}"; do
-  o="$obj/$(echo "${f%.cpp}" | tr / _).o"
-  objects+=("$o")
-  if [ ! -f "$o" ] || [ "$f" -nt "$o" ] || [ -n "$(find src -name '*.h' -newer "$o" | head -1)" ]; then
-    stale+=("$f" "$o")
-  fi
-done
+compile_list() { # compiler, flags, object list to fill, sources...
+  local compiler=$1 cflags=$2 list=$3
+  shift 3
+  for f in "$@"; do
+    o="$obj/$(echo "${f%.*}" | tr / _).o"
+    eval "$list+=(\"\$o\")"
+    if [ ! -f "$o" ] || [ "$f" -nt "$o" ] ||
+      [ -n "$(find src third_party -name '*.h' -newer "$o" | head -1)" ]; then
+      stale+=("$compiler" "$cflags" "$f" "$o")
+    fi
+  done
+}
+objects=()
+math_objects=()
+check_objects=()
+compile_list em++ "$flags" objects "${sources[@]}"
+compile_list emcc "$math_flags" math_objects third_party/musl-math/*.c
+compile_list em++ "$flags" check_objects tests/sim/sim_check.cpp
 if [ ${#stale[@]} -gt 0 ]; then
-  printf '%s\n' "${stale[@]}" | xargs -P 2 -n 2 sh -c "em++ $flags -c \"\$0\" -o \"\$1\""
+  printf '%s\0' "${stale[@]}" | xargs -0 -P 2 -n 4 sh -c '$0 $1 -c "$2" -o "$3"'
 fi
+objects+=("${math_objects[@]}")
 
 cp build/hollowmere.data "$out/hollowmere.data"
 em++ -O2 "${objects[@]}" -o "$out/hollowmere.js" \
@@ -51,6 +66,16 @@ em++ -O2 "${objects[@]}" -o "$out/hollowmere.js" \
   -sEXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency \
   --js-library src/platform/web/library_hollowmere.js \
   --pre-js web/pre.js
+# The simulation's check (tests/sim/sim_check.cpp) for Node.js: the browser's arithmetic, run
+# outside a browser, compared with tests/sim/golden.txt by scripts/test-web.sh.
+game_objects=()
+for o in "${objects[@]}"; do
+  case "$o" in */app_main.o) ;; *) game_objects+=("$o") ;; esac
+done
+em++ -O2 "${game_objects[@]}" "${check_objects[@]}" -o "$out/sim_check.js" \
+  -sENVIRONMENT=node -sSINGLE_FILE=1 -sEXIT_RUNTIME=1 -sLEGACY_GL_EMULATION=1 -sGL_UNSAFE_OPTS=0 \
+  -sALLOW_MEMORY_GROWTH=1 \
+  --js-library src/platform/web/library_hollowmere.js
 version=$(sed -n 's/^project(hollowmere VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
 sed "s/@VERSION@/$version/" web/index.html > "$out/index.html"
 echo "build-web: $(du -cb "$out"/index.html "$out"/hollowmere.js "$out"/hollowmere.wasm "$out"/hollowmere.data | tail -1 | cut -f1) bytes in build-web/"

@@ -180,8 +180,9 @@ extern combat_tally tally;
 
 // --- headless driver: the whole game without a window, GL or a pack ---
 enum : int {
-    PILOT_IDLE = 0,     // the player's tank never moves
-    PILOT_SCRIPTED = 1, // turns to the nearest enemy in play and fires when lined up
+    PILOT_IDLE = 0,      // the player's tank never moves
+    PILOT_SCRIPTED = 1,  // turns to the nearest enemy in play and fires when lined up
+    PILOT_COLLECTOR = 2, // as the scripted pilot, but drives over every power-up that shows
 };
 
 struct driver_options {
@@ -193,6 +194,7 @@ struct driver_options {
     int power_ups = 0;    // MISSILE_* power-up bits given to the player's tank every tick
     int smoke_level = -1; // 0..5 sets the smoke spacing; -1 keeps the default
     bool stop_at_game_over = true;
+    bool field = false; // the hilly field under the game, built as the first drawn frame builds it
 };
 
 struct driver_stats {
@@ -218,5 +220,10 @@ game_record *start_headless_game(const driver_options &options);
 void drive_pilot(game_record *game, const driver_options &options);
 // Runs one tick of length options.tick the way the frame loop does.
 void headless_tick(game_record *game, const driver_options &options);
+// Calls `each` after every tick of a headless game (with the tick count so far); the tests that
+// fingerprint whole games use it.
+driver_stats run_headless_game_watched(const driver_options &options,
+                                       void (*each)(const game_record *game, long ticks, void *context),
+                                       void *context);
 void free_headless_game(game_record *game);
 driver_stats run_headless_game(const driver_options &options);

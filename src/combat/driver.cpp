@@ -5,6 +5,7 @@
 #include "combat/combat.h"
 
 #include "core/core.h"
+#include "core/game_math.h"
 #include "render/render.h"
 #include "world/world.h"
 
@@ -30,9 +31,21 @@ float heading_error(float a, float b) {
     return e;
 }
 
-int pilot_actions(const game_record *g) {
+// Turns towards a point and drives there while roughly facing it.
+int steer_towards(const player_tank *me, float x, float y) {
+    float bearing = static_cast<float>(to_degrees(game_atan2f(y - me->y, x - me->x)));
+    float e = heading_error(me->heading, bearing);
+    int actions = 0;
+    if (e > TURN_DEADBAND) actions |= ACT_LEFT;
+    if (e < -TURN_DEADBAND) actions |= ACT_RIGHT;
+    if (std::fabs(e) < 30) actions |= ACT_FORWARD;
+    return actions;
+}
+
+int pilot_actions(const game_record *g, int pilot) {
     const player_tank *me = g->player;
     if (!me || !(me->alive > 0)) return 0;
+    if (pilot == PILOT_COLLECTOR && g->power_up) return steer_towards(me, g->power_up->x, g->power_up->y);
     const enemy_tank *target = nullptr;
     double best = 1e9;
     for (const enemy_tank *t = g->enemies; t; t = t->next) {
@@ -47,23 +60,17 @@ int pilot_actions(const game_record *g) {
     double from_centre = length2d(me->x, me->y);
     if (!target) {
         // Nothing in play: head back towards the centre.
-        if (from_centre > 10) {
-            float home = static_cast<float>(to_degrees(std::atan2(-me->y, -me->x)));
-            float e = heading_error(me->heading, home);
-            if (e > TURN_DEADBAND) actions |= ACT_LEFT;
-            if (e < -TURN_DEADBAND) actions |= ACT_RIGHT;
-            if (std::fabs(e) < 30) actions |= ACT_FORWARD;
-        }
+        if (from_centre > 10) actions = steer_towards(me, 0, 0);
         return actions;
     }
-    float bearing = static_cast<float>(to_degrees(std::atan2(target->y - me->y, target->x - me->x)));
+    float bearing = static_cast<float>(to_degrees(game_atan2f(target->y - me->y, target->x - me->x)));
     float e = heading_error(me->heading, bearing);
     if (e > TURN_DEADBAND) actions |= ACT_LEFT;
     if (e < -TURN_DEADBAND) actions |= ACT_RIGHT;
     if (std::fabs(e) < AIM_TOLERANCE) actions |= ACT_FIRE;
     // Close in only while well inside the arena and facing inwards of the edge.
     double h = to_radians(me->heading);
-    double outward = (me->x * std::cos(h) + me->y * std::sin(h)) / (from_centre > 0 ? from_centre : 1);
+    double outward = (me->x * game_cos(h) + me->y * game_sin(h)) / (from_centre > 0 ? from_centre : 1);
     bool safe = from_centre < SAFE_RADIUS || outward < 0;
     if (best > CLOSE_RANGE && std::fabs(e) < 45 && safe) actions |= ACT_FORWARD;
     return actions;
@@ -106,6 +113,10 @@ game_record *start_headless_game(const driver_options &options) {
     seed_random(options.seed);
     register_game_tank_types(g);
     new_game(g);
+    if (options.field) {
+        noise_reset(); // the noise tables are drawn afresh, as at a process's first frame
+        g->field = build_field(180.0f, 180.0f, 25, 25);
+    }
     g->flags = FLAG_PLAYING;
     tally = combat_tally{};
     return g;
@@ -113,7 +124,7 @@ game_record *start_headless_game(const driver_options &options) {
 
 void drive_pilot(game_record *g, const driver_options &options) {
     int actions = options.held_actions;
-    if (options.pilot == PILOT_SCRIPTED) actions |= pilot_actions(g);
+    if (options.pilot != PILOT_IDLE) actions |= pilot_actions(g, options.pilot);
     const settings_block &s = g->settings;
     set_key(g, s.key_forward, actions & ACT_FORWARD);
     set_key(g, s.key_reverse, actions & ACT_REVERSE);
@@ -154,6 +165,7 @@ void free_headless_game(game_record *g) {
         b = next;
     }
     free(g->power_up);
+    free_geo(g->field);
     for (tank_type *t = g->tank_types; t;) {
         tank_type *next = t->next;
         delete t;
@@ -166,6 +178,12 @@ void free_headless_game(game_record *g) {
 }
 
 driver_stats run_headless_game(const driver_options &options) {
+    return run_headless_game_watched(options, nullptr, nullptr);
+}
+
+driver_stats run_headless_game_watched(const driver_options &options,
+                                       void (*each)(const game_record *game, long ticks, void *context),
+                                       void *context) {
     game_record *g = start_headless_game(options);
     driver_stats st{};
     st.enemies_placed_well = true;
@@ -185,6 +203,7 @@ driver_stats run_headless_game(const driver_options &options) {
         int explosions = count_list(g->explosions);
         if (explosions > st.peak_explosions) st.peak_explosions = explosions;
         if (!enemies_placed_well(g)) st.enemies_placed_well = false;
+        if (each) each(g, st.ticks, context);
         if ((g->flags & FLAG_GAME_OVER) && options.stop_at_game_over) break;
     }
     st.score = g->score;

@@ -7,6 +7,7 @@
 
 #include "audio/audio.h"
 #include "core/core.h"
+#include "core/game_math.h"
 #include "render/render.h"
 #include "world/world.h"
 
@@ -49,8 +50,8 @@ void wrap_heading(enemy_tank *t) {
 void pick_roaming_point(enemy_tank *t) {
     double a = random_unit() * 360;
     double d = (random_unit() * 0.5 + 0.25) * 60;
-    t->goal_x = static_cast<float>(d * std::cos(to_radians(a)));
-    t->goal_y = static_cast<float>(d * std::sin(to_radians(a)));
+    t->goal_x = static_cast<float>(d * game_cos(to_radians(a)));
+    t->goal_y = static_cast<float>(d * game_sin(to_radians(a)));
 }
 
 } // namespace
@@ -58,15 +59,15 @@ void pick_roaming_point(enemy_tank *t) {
 float drive_factor(float a) {
     const float pi = static_cast<float>(GAME_PI);
     if (a > pi) a = std::fabs(pi - a);
-    if (a > 1.5707963225f) return std::cos(a) / 2;
-    return std::cos(a);
+    if (a > 1.5707963225f) return game_cosf(a) / 2;
+    return game_cosf(a);
 }
 
 enemy_tank *blocking_tank(game_record *g, enemy_tank *t, float r) {
     float dt = g->tick_seconds;
     double h = to_radians(t->heading);
-    float mx = static_cast<float>(std::cos(h) * t->speed * dt);
-    float my = static_cast<float>(std::sin(h) * t->speed * dt);
+    float mx = static_cast<float>(game_cos(h) * t->speed * dt);
+    float my = static_cast<float>(game_sin(h) * t->speed * dt);
     const float px[3] = {t->x + mx, t->x + mx + 0.5f * mx, t->x + mx + mx};
     const float py[3] = {t->y + my, t->y + my + 0.5f * my, t->y + my + my};
     enemy_tank *blocker = nullptr;
@@ -87,7 +88,7 @@ float steer_tank(game_record *g, enemy_tank *t, float level, float stop_distance
     float dt = g->tick_seconds;
     const tank_type *type = t->type;
     float h0 = t->heading;
-    float target = static_cast<float>(to_degrees(std::atan2(ty - t->y, tx - t->x)));
+    float target = static_cast<float>(to_degrees(game_atan2f(ty - t->y, tx - t->x)));
     float dist = static_cast<float>(length2d(tx - t->x, ty - t->y));
     if (std::fabs(t->heading - target) > 180) {
         if (t->heading < target)
@@ -110,7 +111,7 @@ float steer_tank(game_record *g, enemy_tank *t, float level, float stop_distance
             dy = static_cast<float>(dy / len);
         }
         double h = to_radians(t->heading);
-        double side = std::sin(h) * dx + std::cos(h) * dy;
+        double side = game_sin(h) * dx + game_cos(h) * dy;
         t->heading = side > 0 ? h0 + step : h0 - step;
         t->speed = -t->speed / 4;
     }
@@ -125,8 +126,8 @@ float steer_tank(game_record *g, enemy_tank *t, float level, float stop_distance
         start_voice(t->engine_slow, SOUND_LOOP);
     }
     double h = to_radians(t->heading);
-    t->vx = static_cast<float>(std::cos(h) * t->speed);
-    t->vy = static_cast<float>(std::sin(h) * t->speed);
+    t->vx = static_cast<float>(game_cos(h) * t->speed);
+    t->vy = static_cast<float>(game_sin(h) * t->speed);
     return std::fabs(t->heading - target);
 }
 
@@ -199,8 +200,8 @@ void steal_barrels(enemy_tank *t, game_record *g) {
                 t->carried = b;
                 t->lift_timer = 1.5f / t->level;
                 double a = random_unit() * 360;
-                t->goal_x = static_cast<float>(ESCAPE_RADIUS * std::cos(to_radians(a)));
-                t->goal_y = static_cast<float>(ESCAPE_RADIUS * std::sin(to_radians(a)));
+                t->goal_x = static_cast<float>(ESCAPE_RADIUS * game_cos(to_radians(a)));
+                t->goal_y = static_cast<float>(ESCAPE_RADIUS * game_sin(to_radians(a)));
                 b->state = BARREL_CARRIED;
             }
         }
@@ -210,16 +211,16 @@ void steal_barrels(enemy_tank *t, game_record *g) {
         t->lift_timer -= dt;
         b->lift = (t->bob + 0.5f) * (1 - t->lift_timer / (1.5f / t->level));
         double h = to_radians(t->heading);
-        b->x = static_cast<float>(t->x + THIEF_REACH * std::cos(h));
-        b->y = static_cast<float>(t->y + THIEF_REACH * std::sin(h));
+        b->x = static_cast<float>(t->x + THIEF_REACH * game_cos(h));
+        b->y = static_cast<float>(t->y + THIEF_REACH * game_sin(h));
         separate_barrels(g, b);
     } else {
         barrel *b = t->carried;
         steer_tank(g, t, t->level, 0.0f, t->goal_x, t->goal_y);
         // Where the nose will be after this tick's motion step.
         double h = to_radians(t->heading);
-        b->x = static_cast<float>(t->x + THIEF_REACH * std::cos(h) + t->vx * dt);
-        b->y = static_cast<float>(t->y + THIEF_REACH * std::sin(h) + t->vy * dt);
+        b->x = static_cast<float>(t->x + THIEF_REACH * game_cos(h) + t->vx * dt);
+        b->y = static_cast<float>(t->y + THIEF_REACH * game_sin(h) + t->vy * dt);
         b->lift = t->bob + 0.5f;
         separate_barrels(g, b);
         if (length2d(b->x, b->y) >= LIFT_BEAM_RADIUS) {

@@ -6,6 +6,7 @@
 
 #include "audio/audio.h"
 #include "core/core.h"
+#include "core/game_math.h"
 #include "render/render.h"
 #include "world/world.h"
 
@@ -56,8 +57,8 @@ struct power_up *make_power_up(game_record *g) {
     }
     double d = random_unit() * 45 + 10;
     double a = random_unit() * 2 * GAME_PI;
-    p->x = static_cast<float>(d * std::cos(a));
-    p->y = static_cast<float>(d * std::sin(a));
+    p->x = static_cast<float>(d * game_cos(a));
+    p->y = static_cast<float>(d * game_sin(a));
     p->life = 10 / (g->game_time / 600 + 1);
     p->intro = 0.33f;
     p->kind = game_rand() % KIND_COUNT;
@@ -142,7 +143,7 @@ void draw_power_up(game_record *g) {
         glPopMatrix();
     }
 
-    float pulse = static_cast<float>(std::sin(to_radians(p->life * 15)) * 0.25 + 0.75);
+    float pulse = static_cast<float>(game_sin(to_radians(p->life * 15)) * 0.25 + 0.75);
     glColor4f(0.6f * pulse, 0.6f * pulse, 2.0f * pulse, 0.5f);
 
     // Billboard: keep only the translation so what follows faces the viewer.
@@ -163,14 +164,14 @@ void draw_power_up(game_record *g) {
     glBindTexture(GL_TEXTURE_2D, puff ? puff->gl_name : 0);
     glColor4f(0.3f * pulse, 0.3f * pulse, 1.0f * pulse, 0);
     for (int i = 0; i < 64; ++i) {
-        float sy = static_cast<float>(std::cos(17.0 * i) * spread);
-        double w = (p->life * 50 + i) * GAME_PI * 0.03 * std::sin(3.0 * i);
-        double rho = std::cos(33.0 * i) * 0.25 + 1.5;
-        float sx = static_cast<float>(fade * std::sin(w) * rho);
-        float sz = static_cast<float>(fade * std::cos(w) * rho);
+        float sy = static_cast<float>(game_cos(17.0 * i) * spread);
+        double w = (p->life * 50 + i) * GAME_PI * 0.03 * game_sin(3.0 * i);
+        double rho = game_cos(33.0 * i) * 0.25 + 1.5;
+        float sx = static_cast<float>(fade * game_sin(w) * rho);
+        float sz = static_cast<float>(fade * game_cos(w) * rho);
         glPushMatrix();
         glTranslatef(sx, sy, sz);
-        float s = static_cast<float>(std::sin(171.0 * i + p->life) * 0.05 + 0.1);
+        float s = static_cast<float>(game_sin(171.0 * i + p->life) * 0.05 + 0.1);
         glScalef(s, s, s);
         if (quad) glCallList(quad->id);
         glPopMatrix();

@@ -6,6 +6,7 @@
 #include "combat/combat.h"
 
 #include "core/core.h"
+#include "core/game_math.h"
 #include "render/render.h"
 #include "world/world.h"
 
@@ -29,13 +30,13 @@ double angle_to(const projectile *p, float tx, float ty) {
     double norm = length2d(p->vx, p->vy) * length2d(dx, dy);
     if (!(norm > 0)) return -1.0;
     double ratio = std::clamp((dx * p->vx + dy * p->vy) / norm, -1.0, 1.0);
-    return to_degrees(std::acos(ratio));
+    return to_degrees(game_acos(ratio));
 }
 
 // Turns a homing missile towards its target by at most 15 degrees a second.
 void steer_missile(projectile *p, float tx, float ty, float dt) {
     float h = p->heading;
-    float b = static_cast<float>(to_degrees(std::atan2(ty - p->y, tx - p->x)));
+    float b = static_cast<float>(to_degrees(game_atan2f(ty - p->y, tx - p->x)));
     if (std::fabs(h - b) > 180) {
         if (h < b)
             h += 360;
@@ -46,8 +47,8 @@ void steer_missile(projectile *p, float tx, float ty, float dt) {
     if (b > h) p->heading += std::min(b - p->heading, step);
     if (b < h) p->heading -= std::min(p->heading - b, step);
     double rad = to_radians(p->heading);
-    p->vx = static_cast<float>(std::cos(rad) * p->speed);
-    p->vy = static_cast<float>(std::sin(rad) * p->speed);
+    p->vx = static_cast<float>(game_cos(rad) * p->speed);
+    p->vy = static_cast<float>(game_sin(rad) * p->speed);
 }
 
 void home(game_record *g, projectile *p, float dt) {
@@ -76,10 +77,10 @@ void rebound(projectile *p, double d) {
     double o = ARENA_RADIUS - d;
     p->x = static_cast<float>(p->x / d * ARENA_RADIUS);
     p->y = static_cast<float>(p->y / d * ARENA_RADIUS);
-    float a = static_cast<float>(to_degrees(std::atan2(p->y, p->x)));
+    float a = static_cast<float>(to_degrees(game_atan2f(p->y, p->x)));
     p->heading = a + (180 - (p->heading - a));
     double rad = to_radians(p->heading);
-    float ux = static_cast<float>(std::cos(rad)), uy = static_cast<float>(std::sin(rad));
+    float ux = static_cast<float>(game_cos(rad)), uy = static_cast<float>(game_sin(rad));
     p->x = static_cast<float>(p->x + o * ux);
     p->y = static_cast<float>(p->y + o * uy);
     p->vx = ux * p->speed;
@@ -128,8 +129,8 @@ projectile *fire_missiles(game_record *g, projectile *list, float x, float y, fl
     int n = 1;
     if (flags & MISSILE_SCATTER) n = (flags & MISSILE_MULTI) ? 9 : 3;
     double launch = to_radians(heading);
-    float ox = static_cast<float>(x + std::cos(launch));
-    float oy = static_cast<float>(y + std::sin(launch));
+    float ox = static_cast<float>(x + game_cos(launch));
+    float oy = static_cast<float>(y + game_sin(launch));
     ++tally.shots_fired;
     for (int i = 0; i < n; ++i) {
         float f = 1.0f, spread = 0.0f;
@@ -150,7 +151,7 @@ projectile *fire_missiles(game_record *g, projectile *list, float x, float y, fl
         p->speed = BASE_SPEED * f;
         p->heading = heading + spread;
         double rad = to_radians(p->heading);
-        float ux = static_cast<float>(std::cos(rad)), uy = static_cast<float>(std::sin(rad));
+        float ux = static_cast<float>(game_cos(rad)), uy = static_cast<float>(game_sin(rad));
         // The first step is taken at the base speed, whatever the factor.
         p->x = ox + ux * BASE_SPEED * dt;
         p->y = oy + uy * BASE_SPEED * dt;

@@ -7,6 +7,7 @@
 
 #include "audio/audio.h"
 #include "core/core.h"
+#include "core/game_math.h"
 #include "render/render.h"
 #include "world/world.h"
 
@@ -42,15 +43,15 @@ enemy_tank *make_enemy_tank(game_record *g, const char *type_name, behaviour_rou
     t->reload = 0.0f;
     double a = random_unit() * 360;
     double d = (random_unit() * 0.5 + 0.25) * 60;
-    t->goal_x = static_cast<float>(d * std::cos(to_radians(a)));
-    t->goal_y = static_cast<float>(d * std::sin(to_radians(a)));
+    t->goal_x = static_cast<float>(d * game_cos(to_radians(a)));
+    t->goal_y = static_cast<float>(d * game_sin(to_radians(a)));
     return t;
 }
 
 void place_enemy_tank(enemy_tank *t, game_record *g) {
     double a = random_unit() * 2 * GAME_PI;
-    t->x = static_cast<float>(RIM_RADIUS * std::cos(a));
-    t->y = static_cast<float>(RIM_RADIUS * std::sin(a));
+    t->x = static_cast<float>(RIM_RADIUS * game_cos(a));
+    t->y = static_cast<float>(RIM_RADIUS * game_sin(a));
     t->bob_phase = 0.0f;
     t->heading = static_cast<float>(random_unit() * 360);
     t->speed = 0.0f;
@@ -87,8 +88,8 @@ player_tank *make_player_tank(game_record *g, const char *type_name) {
 void respawn_player_tank(player_tank *t) {
     double d = random_unit() * 60;
     double a = random_unit() * 360;
-    t->x = static_cast<float>(d * std::cos(to_radians(a)));
-    t->y = static_cast<float>(d * std::sin(to_radians(a)));
+    t->x = static_cast<float>(d * game_cos(to_radians(a)));
+    t->y = static_cast<float>(d * game_sin(to_radians(a)));
     t->heading = static_cast<float>(a + 180);
     t->power_ups = 0;
     t->message = nullptr;
@@ -110,17 +111,17 @@ void free_player_tank(player_tank *t) {
 void move_tank(game_record *g, tank *t) {
     float dt = g->tick_seconds;
     double h = to_radians(t->heading);
-    t->vx = static_cast<float>(std::cos(h) * t->speed);
-    t->vy = static_cast<float>(std::sin(h) * t->speed);
+    t->vx = static_cast<float>(game_cos(h) * t->speed);
+    t->vy = static_cast<float>(game_sin(h) * t->speed);
     t->prev_x = t->x;
     t->prev_y = t->y;
     t->prev_bob = t->bob;
     t->x += t->vx * dt;
     t->y += t->vy * dt;
-    t->bob = static_cast<float>(std::sin(to_radians(t->bob_phase * 235)) * 0.1 + 0.1);
+    t->bob = static_cast<float>(game_sin(to_radians(t->bob_phase * 235)) * 0.1 + 0.1);
     t->bob_phase += dt;
     // The added 1 makes the decay per tick, not per second: a driven tank resets its speed anyway.
-    t->speed = static_cast<float>(t->speed / std::pow(1.1, 10 * dt + 1));
+    t->speed = static_cast<float>(t->speed / game_pow(1.1, 10 * dt + 1));
 }
 
 // True when the segment from a to b, starting outside the circle of radius reach about c,
@@ -213,7 +214,7 @@ void update_enemy_tanks(game_record *g, enemy_tank *enemies) {
 void draw_tank(game_record *g, tank *t) {
     if (!t || !t->type) return;
     double h = to_radians(t->heading);
-    float c = static_cast<float>(std::cos(h)), s = static_cast<float>(std::sin(h));
+    float c = static_cast<float>(game_cos(h)), s = static_cast<float>(game_sin(h));
     float hb = height_at(g, t->x - 0.5f * c, t->y - 0.5f * s);
     float hf = height_at(g, t->x + 0.5f * c, t->y + 0.5f * s);
     geo *model = t->type->geo;
@@ -224,7 +225,7 @@ void draw_tank(game_record *g, tank *t) {
     glScalef(0.09f, 0.1f, 0.12f);
     glTranslatef(0, 0, 2.0f - min_y);
     glRotatef(90, 0, 0, 1);
-    glRotatef(static_cast<float>(-to_degrees(std::atan(hf - hb))), 1, 0, 0);
+    glRotatef(static_cast<float>(-to_degrees(game_atanf(hf - hb))), 1, 0, 0);
     if (model) draw_geo(model);
     glPopMatrix();
 }

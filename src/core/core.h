@@ -134,6 +134,14 @@ game_record *new_game_record();
 // system. seed_random is srand, random_draw is rand (0 .. 2^31 - 1).
 void seed_random(unsigned seed);
 int random_draw();
+// The generator's whole state: to fingerprint a game, or to take up a game where it stood.
+struct random_snapshot {
+    uint32_t word[31];
+    int32_t front, rear;
+};
+random_snapshot save_random();
+// False, leaving the generator as it was, for a state no run of the generator can have.
+bool restore_random(const random_snapshot &state);
 // A draw narrowed to 0..32767, the range every random decision of the game is built on.
 // Use it wherever a raw draw is needed.
 int game_rand();
@@ -171,6 +179,10 @@ void decide_qualifies(game_record *game);
 int menu_frame(int dt);
 // Number of game ticks run since start-up (for tests and the driver).
 extern long game_ticks_run;
+// 64 bits that stand for the whole state of the simulation: the record's fields that the tick
+// reads or writes, the settings it reads, every object list in its order, the field's heights
+// and the random generator. Two runs that agree here play on alike.
+uint64_t state_fingerprint(const game_record *game);
 
 // --- high scores and name entry ---
 int name_entry(int dt);

@@ -57,6 +57,25 @@ int random_draw() {
     return static_cast<int>(step(state) >> 1);
 }
 
+random_snapshot save_random() {
+    random_snapshot r{};
+    for (int i = 0; i < WORDS; ++i)
+        r.word[i] = state.word[i];
+    r.front = state.front;
+    r.rear = state.rear;
+    return r;
+}
+
+bool restore_random(const random_snapshot &r) {
+    if (r.front < 0 || r.front >= WORDS || r.rear < 0 || r.rear >= WORDS || (r.rear + LAG) % WORDS != r.front)
+        return false;
+    for (int i = 0; i < WORDS; ++i)
+        state.word[i] = r.word[i];
+    state.front = r.front;
+    state.rear = r.rear;
+    return true;
+}
+
 int game_rand() {
     return random_draw() % 32768;
 }

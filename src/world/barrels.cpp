@@ -9,6 +9,7 @@
 #include "audio/audio.h"
 #include "combat/combat.h"
 #include "core/core.h"
+#include "core/game_math.h"
 #include "render/render.h"
 
 #include <GL/glu.h>
@@ -130,7 +131,7 @@ static void separate_from(separation &s, barrel *b, int depth) {
             if (s.steps >= SEPARATE_MAX_STEPS) return;
             ++s.steps;
             if (o->x == b->x && o->y == b->y) o->x += TIE_NUDGE;
-            double a0 = degrees(std::atan2(o->y - b->y, o->x - b->x));
+            double a0 = degrees(game_atan2f(o->y - b->y, o->x - b->x));
             float dx = o->x - b->x;
             float dy = o->y - b->y;
             o->x += ko * dx;
@@ -144,7 +145,7 @@ static void separate_from(separation &s, barrel *b, int depth) {
                 queue_barrel(s, o);
                 queue_barrel(s, b);
             }
-            double a1 = unwrap(a0, degrees(std::atan2(o->y - b->y, o->x - b->x)));
+            double a1 = unwrap(a0, degrees(game_atan2f(o->y - b->y, o->x - b->x)));
             float r = static_cast<float>((a1 - a0) * 0.5);
             o->heading += r;
             b->heading -= r;
@@ -176,14 +177,14 @@ void push_barrels(game_record *game, tank *t) {
         if (!(length2d(b->x - t->x, b->y - t->y) < r)) continue;
         for (int step = 0; step < PUSH_MAX_STEPS && length2d(b->x - t->x, b->y - t->y) < r; ++step) {
             if (b->x == t->x && b->y == t->y) b->x += TIE_NUDGE;
-            double a0 = degrees(std::atan2(b->y - t->prev_y, b->x - t->prev_x));
+            double a0 = degrees(game_atan2f(b->y - t->prev_y, b->x - t->prev_x));
             float dx = b->x - t->x;
             float dy = b->y - t->y;
             b->x += kb * dx;
             b->y += kb * dy;
             t->x -= kt * dx;
             t->y -= kt * dy;
-            double a1 = unwrap(a0, degrees(std::atan2(b->y - t->y, b->x - t->x)));
+            double a1 = unwrap(a0, degrees(game_atan2f(b->y - t->y, b->x - t->x)));
             b->heading += static_cast<float>((a1 - a0) * 0.25);
             separate_barrels(game, b);
         }

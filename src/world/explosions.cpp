@@ -7,6 +7,7 @@
 #include "audio/audio.h"
 #include "combat/combat.h"
 #include "core/core.h"
+#include "core/game_math.h"
 #include "render/render.h"
 
 #include <algorithm>
@@ -42,14 +43,14 @@ void make_explosion(game_record *game, float x, float y, float size) {
         float L = static_cast<float>(random_unit() * 0.3);
         float P = static_cast<float>(random_unit() * 3.0 + 1.0);
         auto *p = static_cast<projectile *>(calloc(1, sizeof(projectile)));
-        p->x = static_cast<float>(x + std::sin(radians(a)) * r);
-        p->y = static_cast<float>(y + std::cos(radians(a)) * r);
+        p->x = static_cast<float>(x + game_sin(radians(a)) * r);
+        p->y = static_cast<float>(y + game_cos(radians(a)) * r);
         p->z = 0;
         p->prev_x = x;
         p->prev_y = y;
         p->prev_z = 0;
-        p->vx = static_cast<float>(std::sin(radians(b)) * s * 0.35);
-        p->vy = static_cast<float>(std::cos(radians(b)) * s * 0.35);
+        p->vx = static_cast<float>(game_sin(radians(b)) * s * 0.35);
+        p->vy = static_cast<float>(game_cos(radians(b)) * s * 0.35);
         p->vz = 0;
         p->flags = 0;
         p->arm_timer = DEBRIS_ARM_DELAY;
@@ -124,7 +125,7 @@ void draw_debris(game_record *, projectile *p) {
     if (!p || !(p->life0 > 0) || !(p->life > 0)) return;
     float f = p->life / p->life0;
     glColor4f(1.0f * f, 0.7f * f, 0.2f * f, 0);
-    float d = static_cast<float>(p->puff_size * std::pow(std::max(0.0f, 1 - f), 0.25) + 1.0);
+    float d = static_cast<float>(p->puff_size * game_pow(std::max(0.0f, 1 - f), 0.25) + 1.0);
     glPushMatrix();
     glTranslatef(p->x, p->y, p->z + d * 0.25f);
     GLfloat m[16];

@@ -6,6 +6,7 @@
 
 #include "combat/combat.h"
 #include "core/core.h"
+#include "core/game_math.h"
 #include "render/render.h"
 
 #include <GL/glu.h>
@@ -18,8 +19,8 @@ static void call_list(const dlist *d) {
 
 static void compile_sky_segment(dlist *d) {
     d->dirty = 0;
-    double a = 2000 * std::sin(2 * GAME_PI / 7);
-    double b = 2000 * std::cos(2 * GAME_PI / 7);
+    double a = 2000 * game_sin(2 * GAME_PI / 7);
+    double b = 2000 * game_cos(2 * GAME_PI / 7);
     glNewList(d->id, GL_COMPILE);
     glBegin(GL_TRIANGLE_STRIP);
     glTexCoord2f(0, 0);
@@ -121,7 +122,7 @@ static void draw_shadows(game_record *game, const dlist *quad, int options) {
         if (!(p->z < 10.0f) || p->kind != 1 || !(p->initial_life > 0)) continue;
         float q = (p->life / p->initial_life) * (1 - p->z / 10);
         float a = p->opacity * 0.5f * q;
-        float s = static_cast<float>(2 * p->size * (std::pow(std::max(0.0f, 1 - q), 0.5) + 0.5));
+        float s = static_cast<float>(2 * p->size * (game_pow(std::max(0.0f, 1 - q), 0.5) + 0.5));
         glColor4f(0.5f, 0.5f, 0.5f, a);
         decal(game, quad, p->x, p->y, s);
     }
@@ -162,7 +163,7 @@ void draw_ground_decals(game_record *game) {
 
     if (const struct power_up *pu = game->power_up) {
         float L = pu->life;
-        float k = static_cast<float>(std::sin(5 * L) * 0.5 + 1);
+        float k = static_cast<float>(game_sinf(5 * L) * 0.5 + 1);
         float c = k * 0.25f;
         glColor4f(0.3f * c, 0.3f * c, 1.0f * c, 0);
         glPushMatrix();
@@ -207,8 +208,8 @@ void draw_ring_wall(game_record *game, GLenum front_face) {
     glPushMatrix();
     for (int i = 0; i < 60; ++i) {
         glColor3fv(colours[i % 3]);
-        double angle = (50 * t + i + 1000) * 0.3 * std::sin(287.0 * i);
-        double h = std::sin(171.0 * i + 0.1 * t) * 0.5 + 1.0;
+        double angle = (50 * t + i + 1000) * 0.3 * game_sin(287.0 * i);
+        double h = game_sin(171.0 * i + 0.1 * t) * 0.5 + 1.0;
         glPushMatrix();
         glRotated(angle, 0, 0, 1);
         glTranslated(0, 60, 5 * h);
@@ -223,9 +224,9 @@ void draw_ring_wall(game_record *game, GLenum front_face) {
         float spin;
         double height;
     };
-    const ring_band bands[3] = {{2, 15 * t, 3 * std::sin(2.3 * t + 30) + 2},
-                                {0, 10 * t, 3 * std::sin(2.59 * t + 10) + 2},
-                                {1, -25 * t, 3 * std::sin(2.57 * t) + 2}};
+    const ring_band bands[3] = {{2, 15 * t, 3 * game_sin(2.3 * t + 30) + 2},
+                                {0, 10 * t, 3 * game_sin(2.59 * t + 10) + 2},
+                                {1, -25 * t, 3 * game_sin(2.57 * t) + 2}};
     for (const ring_band &b : bands) {
         glPushMatrix();
         glColor3fv(colours[b.colour]);

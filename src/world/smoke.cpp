@@ -6,6 +6,7 @@
 
 #include "combat/combat.h"
 #include "core/core.h"
+#include "core/game_math.h"
 #include "render/render.h"
 
 #include <cmath>
@@ -100,7 +101,7 @@ void draw_smoke(game_record *game) {
     for (smoke_puff *p = game->smoke; p; p = p->next) {
         if (!quad || !(p->initial_life > 0)) continue;
         float f = p->life / p->initial_life;
-        float s = static_cast<float>(p->size * (std::pow(std::fmax(0.0f, 1 - f), 0.5) + 0.5));
+        float s = static_cast<float>(p->size * (game_pow(std::fmax(0.0f, 1 - f), 0.5) + 0.5));
         float a = f * p->opacity;
         float g = a * p->brightness;
         glPushMatrix();

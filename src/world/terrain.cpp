@@ -5,6 +5,7 @@
 #include "world/world.h"
 
 #include "core/core.h"
+#include "core/game_math.h"
 #include "render/render.h"
 
 #include <cmath>
@@ -167,7 +168,7 @@ geo *build_field(float half_x, float half_y, int cx, int cy) {
             double noise = fractal_noise2d(25.0 * u, 25.0 * v, 1.05, 1.5, 5);
             float h = static_cast<float>(noise * 1.0 + 0.5);
             if (h < 0) h = 0;
-            float height = static_cast<float>(std::pow(h, 2.0));
+            float height = static_cast<float>(game_pow(h, 2.0));
             pos[3 * idx + 0] = static_cast<float>((u - 0.5) * half_x * 2);
             pos[3 * idx + 1] = height;
             pos[3 * idx + 2] = static_cast<float>((v - 0.5) * half_y * 2);
@@ -190,11 +191,11 @@ geo *build_field(float half_x, float half_y, int cx, int cy) {
             const float *R = pos + 3 * (idx + 1);
             const float *D = pos + 3 * (idx - (cx + 1));
             const float *U = pos + 3 * (idx + (cx + 1));
-            double a = 20 * std::atan2(L[1] - R[1], L[0] - R[0]);
-            double b = 20 * std::atan2(D[1] - U[1], D[2] - U[2]);
-            double nx = std::cos(b) * std::sin(a);
-            double ny = std::cos(b) * std::cos(a);
-            double nz = std::sin(b);
+            double a = 20 * game_atan2f(L[1] - R[1], L[0] - R[0]);
+            double b = 20 * game_atan2f(D[1] - U[1], D[2] - U[2]);
+            double nx = game_cos(b) * game_sin(a);
+            double ny = game_cos(b) * game_cos(a);
+            double nz = game_sin(b);
             double len = std::sqrt(nx * nx + ny * ny + nz * nz);
             nor[3 * idx + 0] = static_cast<float>(nx / -len);
             nor[3 * idx + 1] = static_cast<float>(ny / -len);
