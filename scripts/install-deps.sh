@@ -11,7 +11,7 @@ packages=(
   xvfb xdotool x11-utils imagemagick openbox
   libpng-dev libsndfile1-dev libsamplerate0-dev sox assimp-utils
   clang libclang-rt-14-dev desktop-file-utils
-  dpkg-dev debootstrap lintian appstream
+  dpkg-dev debootstrap lintian appstream reuse
 )
 [ $# -gt 0 ] && packages=("$@")
 
