@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # What `cmake --install` puts where: the game binary in libexec (players start it through the
 # launcher in bin, which sets up their own directory first), the generated pack in the shared
 # data directory, the desktop entry, the icons drawn by make_icon, the manual pages and the

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds the Debian package dist/hollowmere_VERSION_ARCH.deb: an optimised, hardened build
 # installed in Debian's games layout (/usr/games/hollowmere, the game in
 # /usr/lib/games/hollowmere, the pack in /usr/share/games/hollowmere, the pack tool in

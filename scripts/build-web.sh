@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds the browser version into ./build-web: index.html (our own page), hollowmere.js,
 # hollowmere.wasm and the resource pack, with Debian's Emscripten. The pack comes from the native
 # build (./build, made here when missing). Serve the folder over HTTP (a browser will not load

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds the Windows release on Debian, in build-windows/ (or $HOLLOWMERE_WINDOWS_BUILD):
 #   hollowmere-VERSION-windows.zip   the game in a folder to unzip anywhere
 #   hollowmere-VERSION-setup.exe     the installer (Start-menu shortcut, uninstaller)

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds every release artifact into dist/ and lists them with their sizes:
 #   hollowmere_VERSION_ARCH.deb          the Debian package (scripts/build-deb.sh)
 #   hollowmere-VERSION.tar.gz            the source, from git archive of HEAD

@@ -1,3 +1,6 @@
+; SPDX-FileCopyrightText: 2026 The Hollowmere developers
+; SPDX-License-Identifier: GPL-3.0-or-later
+
 ; The Windows installer, made by scripts/build-windows.sh with Debian's makensis:
 ;   makensis -DVERSION=1.0.0 -DSTAGE=<folder holding the release files> -DOUTFILE=<setup.exe> hollowmere.nsi
 ; Installs the game for every user under Program Files with a Start-menu shortcut and an entry

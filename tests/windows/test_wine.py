@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """The Windows release played under Wine, as a Windows player gets it: the installer runs
 silently into a fresh Wine prefix; the installed game, started from a console in another
 folder, shows the title, starts a game on space, drives and fires on real keys and closes on
