@@ -80,6 +80,9 @@ x86_64-w64-mingw32-strip -o "$stage/SDL.dll" "$sdl/bin/SDL.dll"
 cp "$top/build/hollowmere.data" "$stage/"
 sed "s/@VERSION@/$version/; s/\$/\r/" "$top/packaging/windows/README.txt" >"$stage/README.txt"
 sed 's/$/\r/' "$sdl/COPYING" >"$stage/SDL-LICENSE.txt"
+# The game's licence and the font texture's, with Windows line ends so that Notepad shows them.
+sed 's/$/\r/' "$top/LICENSE" >"$stage/LICENSE.txt"
+cat "$top/packaging/font-licence.txt" "$top/LICENSES/Bitstream-Vera.txt" | sed 's/$/\r/' >"$stage/FONT-LICENSE.txt"
 
 zip_file="$out/hollowmere-$version-windows.zip"
 rm -f "$zip_file"

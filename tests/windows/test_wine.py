@@ -135,7 +135,7 @@ def test(xvfb):
     try:
         wine.run(["wine", SETUP, "/S", "/D=" + INSTALL_DIR], timeout=180)
         installed = wine.unix_path(INSTALL_DIR)
-        for name in ("hollowmere.exe", "SDL.dll", "hollowmere.data", "README.txt", "uninstall.exe"):
+        for name in ("hollowmere.exe", "SDL.dll", "hollowmere.data", "README.txt", "LICENSE.txt", "uninstall.exe"):
             check(os.path.exists(os.path.join(installed, name)), "the installer put %s in place" % name)
         links = glob.glob(os.path.join(wine.prefix, "drive_c", "ProgramData", "Microsoft", "Windows",
                                        "Start Menu", "Programs", "Hollowmere", "Hollowmere.lnk"))
