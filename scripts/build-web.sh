@@ -3,9 +3,10 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 
 # Builds the browser version into ./build-web: index.html (our own page), hollowmere.js,
-# hollowmere.wasm and the resource pack, with Debian's Emscripten. The pack comes from the native
-# build (./build, made here when missing). Serve the folder over HTTP (a browser will not load
-# the .wasm from a file:// page), e.g. `python3 -m http.server -d build-web 8000`.
+# hollowmere.wasm, the resource pack and the licences (LICENSE.txt, FONT-LICENSE.txt), with
+# Debian's Emscripten. The pack comes from the native build (./build, made here when missing).
+# Serve the folder over HTTP (a browser will not load the .wasm from a file:// page), e.g.
+# `python3 -m http.server -d build-web 8000`.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$top"
@@ -56,4 +57,7 @@ em++ -O2 "${objects[@]}" -o "$out/hollowmere.js" \
   --pre-js web/pre.js
 version=$(sed -n 's/^project(hollowmere VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
 sed "s/@VERSION@/$version/" web/index.html > "$out/index.html"
+# The game's licence and the font texture's, which the page's footer links.
+cp LICENSE "$out/LICENSE.txt"
+cat packaging/font-licence.txt LICENSES/Bitstream-Vera.txt > "$out/FONT-LICENSE.txt"
 echo "build-web: $(du -cb "$out"/index.html "$out"/hollowmere.js "$out"/hollowmere.wasm "$out"/hollowmere.data | tail -1 | cut -f1) bytes in build-web/"
