@@ -29,6 +29,8 @@ UninstallIcon "${STAGE}\hollowmere.ico"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\hollowmere.exe"
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\README.txt"
 ; The GPL grants rights and asks for no agreement: the page shows it with a plain Next button.
+!define MUI_PAGE_HEADER_TEXT "Licence"
+!define MUI_PAGE_HEADER_SUBTEXT "The terms under which you may copy, change and share Hollowmere ${VERSION}."
 !define MUI_LICENSEPAGE_TEXT_TOP "Hollowmere is free software under the GNU General Public License, version 3 or later."
 !define MUI_LICENSEPAGE_TEXT_BOTTOM "You need not accept this licence to play the game. It gives you the right to copy, change and share the game under its terms; a copy is installed as LICENSE.txt."
 !define MUI_LICENSEPAGE_BUTTON "$(^NextBtn)"
