@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Process entry: bring the game up, then run the frame loop until save_and_exit ends it (or,
 // in a browser, until the page goes).
 

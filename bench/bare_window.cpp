@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The yardstick for start-up: a bare SDL window with a GL context that clears and swaps once.
 #include <GL/gl.h>
 #include <SDL/SDL.h>

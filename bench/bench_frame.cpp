@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Frame cost of the title screen and of the playing scene at 640x480, and of the playing scene
 // at 1280x1024 in a window and in full screen, each reported as a ratio to a frame that only
 // clears and swaps, timed in the same run on the same window. Needs a display (run under Xvfb);

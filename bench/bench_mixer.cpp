@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The cost of one audio callback: a 512-frame stereo buffer with 32 active looping,
 // positional instances. The counter "percent_of_realtime" is the CPU time per buffer as a
 // percentage of the buffer's own playing time (512 frames at 16000 Hz = 32 ms).

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Decoding the resource pack against a plain memory copy of the same bytes. The pack is the
 // generated one of the build tree (HOLLOWMERE_PACK, else ./hollowmere.data, else ../hollowmere.data);
 // "ratio_to_copy" in BM_DecodePack is the decode time over the copy time measured alongside.

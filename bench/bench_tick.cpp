@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The cost of one game tick at a 60 Hz frame: typical play (the scripted pilot with default
 // settings) and stress (the player holding scatter, multi, fast and explosive power-ups and
 // firing without pause, smoke at its finest). "frame_pct" is the tick's share of 16.7 ms.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Per-tick cost of the world's busiest updates: smoke with about 5000 puffs alive (laid by
 // missiles in flight and aged every tick), and four tanks driving through the full stock of
 // barrels. A frame at 60 Hz is 16.7 ms; the counters give each tick's share of one.

@@ -1,4 +1,7 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Frames per second of the Windows build under Wine against the native build, on one X server
 in one run: each plays the same scripted stretch (a game started, driving and turning with fire
 held) while Mesa's heads-up display writes the frame rate once a second to a file. Both draw

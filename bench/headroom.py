@@ -1,4 +1,7 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """A scripted minute of heavy play (fire held, driving and turning among the enemies) recorded
 through SDL's disk audio driver, then measured: clipped samples, peak and RMS of the mix.
 

@@ -1,3 +1,6 @@
+/* SPDX-FileCopyrightText: 2026 The Hollowmere developers */
+/* SPDX-License-Identifier: GPL-3.0-or-later */
+
 /* Times a program from exec to the first lit picture on the screen, polled from outside as a
  * player would see it: the root window is grabbed every few milliseconds and compared with
  * the grab taken before the exec. The picture counts as lit when at least 2% of the screen

@@ -1,4 +1,7 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Prints every performance figure of the game in one table, each as a ratio to a yardstick
 measured in the same run. Usage: perf_table.py BUILD_DIR   (scripts/perf-table.sh runs it)
 

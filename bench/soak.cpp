@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A long soak of the whole game without a window: the scripted pilot under stress settings
 // (scatter, multi, fast and explosive missiles held, firing without pause, the finest smoke)
 // for hours of game time, with a new game whenever one ends or has run for a while. Prints the

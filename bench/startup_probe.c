@@ -1,3 +1,6 @@
+/* SPDX-FileCopyrightText: 2026 The Hollowmere developers */
+/* SPDX-License-Identifier: GPL-3.0-or-later */
+
 /* Preloaded into a program to time its start-up: at its first buffer swap it writes the
  * monotonic clock to $STARTUP_PROBE_OUT and ends the process. */
 #define _GNU_SOURCE

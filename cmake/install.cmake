@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # What `cmake --install` puts where: the game binary in libexec (players start it through the
 # launcher in bin, which sets up their own directory first), the generated pack in the shared
 # data directory, the desktop entry, the icons drawn by make_icon, the manual pages and the
@@ -54,8 +57,18 @@ install(FILES ${PROJECT_BINARY_DIR}/packaging/hollowmere.6 DESTINATION ${CMAKE_I
 install(FILES ${PROJECT_BINARY_DIR}/packaging/hollowmere-pack.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # The software centre's description of the game (AppStream), with this version as its release.
-configure_file(${PROJECT_SOURCE_DIR}/packaging/hollowmere.metainfo.xml.in
-               ${PROJECT_BINARY_DIR}/packaging/org.hollowmere.Hollowmere.metainfo.xml @ONLY)
+# The home page and the screenshots published under it are listed only when HOLLOWMERE_HOMEPAGE
+# names one; without it the part of the template between its two marks is left out.
+set(metainfo_template ${PROJECT_SOURCE_DIR}/packaging/hollowmere.metainfo.xml.in)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${metainfo_template})
+file(READ ${metainfo_template} metainfo)
+string(REGEX REPLACE "/+$" "" HOLLOWMERE_HOMEPAGE "${HOLLOWMERE_HOMEPAGE}")
+if(HOLLOWMERE_HOMEPAGE STREQUAL "")
+  string(REGEX REPLACE "[ ]*<!-- From here to the end mark only with a home page[^\n]*\n.*<!-- End of what needs a home page. -->\n"
+         "" metainfo "${metainfo}")
+endif()
+file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/packaging/org.hollowmere.Hollowmere.metainfo.xml
+     CONTENT "${metainfo}" @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/packaging/org.hollowmere.Hollowmere.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Cross-building for 64-bit Windows with Debian's mingw-w64 (the POSIX-threads flavour of
 # GCC, whose C++ library has std::thread). SDL 1.2 for Windows is looked for under
 # HOLLOWMERE_SDL_PREFIX (scripts/build-windows.sh builds it there); programs built here run

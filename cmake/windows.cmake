@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # The Windows build's libraries: SDL 1.2 for Windows from HOLLOWMERE_SDL_PREFIX (its headers,
 # the import library of SDL.dll, and SDLmain, which supplies WinMain and calls the game's main),
 # and the GL and GLU import libraries that come with mingw-w64. The C++ runtime and GCC's

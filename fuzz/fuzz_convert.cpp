@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Fuzzes the conversions of `hollowmere-pack build`: the first byte picks the file's name (a
 // colour, luminance or luminance-and-coverage texture, a sound, a mesh, an MTL or a material
 // text), the rest is the file. A converted result must pass verify's check of its kind.

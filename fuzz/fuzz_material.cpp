@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Fuzzes the material parser with arbitrary, not necessarily terminated, text.
 #include "render/render.h"
 

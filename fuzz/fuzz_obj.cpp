@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Fuzzes the OBJ-subset parser; every face index of a parsed mesh must be in range.
 #include "render/render.h"
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Fuzzes the pack decoder and lookup with arbitrary encoded streams.
 #include "pack/pack.h"
 

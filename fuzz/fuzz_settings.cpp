@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Fuzzes the settings reader: whatever the file holds, the block read back is in range.
 #include "core/core.h"
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Fuzzes sound loading from a pack record: decoding with SDL and conversion to a device format
 // set by hand (no device is opened), then one mixed buffer over the result.
 #include "audio/audio.h"

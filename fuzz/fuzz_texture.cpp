@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Fuzzes the texture converter: any bytes, any channel count from 1 to 4.
 #include "render/render.h"
 

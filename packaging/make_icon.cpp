@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Draws the game's desktop icon, a tank emblem on a night badge with a glowing arena ring, and
 // writes it as an RGBA PNG of the size asked for. The picture is pure arithmetic on fixed
 // shapes, so every build writes the same bytes. The PNG holds one zlib stream of stored

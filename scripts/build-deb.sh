@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds the Debian package dist/hollowmere_VERSION_ARCH.deb: an optimised, hardened build
 # installed in Debian's games layout (/usr/games/hollowmere, the game in
 # /usr/lib/games/hollowmere, the pack in /usr/share/games/hollowmere, the pack tool in
 # /usr/bin), with dependencies computed from the libraries the binaries link (dpkg-shlibdeps).
-# Prints the package's path. Runs lintian on it when lintian is installed.
+# Prints the package's path. Runs lintian on it when lintian is installed. The home page
+# (the Homepage field and the metainfo's links) comes from $HOLLOWMERE_HOMEPAGE; without one, none.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 build="$top/build-deb"
@@ -18,7 +22,8 @@ cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
   -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" \
   -DCMAKE_INSTALL_PREFIX=/usr -DHOLLOWMERE_LAUNCHER_DIR=games \
-  -DHOLLOWMERE_GAME_DIR=lib/games/hollowmere -DHOLLOWMERE_DATA_DIR=share/games/hollowmere >/dev/null
+  -DHOLLOWMERE_GAME_DIR=lib/games/hollowmere -DHOLLOWMERE_DATA_DIR=share/games/hollowmere \
+  -DHOLLOWMERE_HOMEPAGE="${HOLLOWMERE_HOMEPAGE:-}" >/dev/null
 cmake --build "$build"
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
@@ -48,10 +53,13 @@ depends=$(cd "$tree" && dpkg-shlibdeps -O -xlibsdl1.2debian debian/hollowmere/us
   debian/hollowmere/usr/bin/hollowmere-pack | sed -n 's/^shlibs:Depends=//p')
 depends="$depends, libsdl1.2-compat-shim (>= 1.2.60), libgl1"
 
+# The Homepage field only when the build names a home page (HOLLOWMERE_HOMEPAGE in the environment).
+homepage_edit=(-e "s#@HOMEPAGE@#$homepage#")
+[ -n "$homepage" ] || homepage_edit=(-e '/^Homepage: @HOMEPAGE@$/d')
 mkdir -p "$stage/DEBIAN"
 size=$(du -sk --exclude=DEBIAN "$stage" | cut -f1)
 sed -e "s#@VERSION@#$version#" -e "s#@ARCH@#$arch#" -e "s#@SIZE@#$size#" -e "s#@DEPENDS@#$depends#" \
-  -e "s#@HOMEPAGE@#$homepage#" "$top/packaging/debian/control.in" > "$stage/DEBIAN/control"
+  "${homepage_edit[@]}" "$top/packaging/debian/control.in" > "$stage/DEBIAN/control"
 (cd "$stage" && find usr -type f | sort | xargs md5sum) > "$stage/DEBIAN/md5sums"
 find "$stage" -type d -exec chmod 0755 {} +
 chmod 0644 "$stage/DEBIAN/control" "$stage/DEBIAN/md5sums"

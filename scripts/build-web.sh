@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds the browser version into ./build-web: index.html (our own page), hollowmere.js,
-# hollowmere.wasm and the resource pack, with Debian's Emscripten. The pack comes from the native
-# build (./build, made here when missing). Serve the folder over HTTP (a browser will not load
-# the .wasm from a file:// page), e.g. `python3 -m http.server -d build-web 8000`.
+# hollowmere.wasm, the resource pack and the licences (LICENSE.txt, FONT-LICENSE.txt), with
+# Debian's Emscripten. The pack comes from the native build (./build, made here when missing).
+# Serve the folder over HTTP (a browser will not load the .wasm from a file:// page), e.g.
+# `python3 -m http.server -d build-web 8000`.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$top"
@@ -78,4 +82,8 @@ em++ -O2 "${game_objects[@]}" "${check_objects[@]}" -o "$out/sim_check.js" \
   --js-library src/platform/web/library_hollowmere.js
 version=$(sed -n 's/^project(hollowmere VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
 sed "s/@VERSION@/$version/" web/index.html > "$out/index.html"
+# The game's licence and the font texture's, which the page's footer links.
+cp LICENSE "$out/LICENSE.txt"
+cat packaging/font-licence.txt LICENSES/Bitstream-Vera.txt > "$out/FONT-LICENSE.txt"
+cp third_party/musl-math/COPYRIGHT "$out/MUSL-LICENSE.txt" # the math functions' MIT notice
 echo "build-web: $(du -cb "$out"/index.html "$out"/hollowmere.js "$out"/hollowmere.wasm "$out"/hollowmere.data | tail -1 | cut -f1) bytes in build-web/"

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds the Windows release on Debian, in build-windows/ (or $HOLLOWMERE_WINDOWS_BUILD):
 #   hollowmere-VERSION-windows.zip   the game in a folder to unzip anywhere
 #   hollowmere-VERSION-setup.exe     the installer (Start-menu shortcut, uninstaller)
@@ -77,6 +80,11 @@ x86_64-w64-mingw32-strip -o "$stage/SDL.dll" "$sdl/bin/SDL.dll"
 cp "$top/build/hollowmere.data" "$stage/"
 sed "s/@VERSION@/$version/; s/\$/\r/" "$top/packaging/windows/README.txt" >"$stage/README.txt"
 sed 's/$/\r/' "$sdl/COPYING" >"$stage/SDL-LICENSE.txt"
+# The game's licence and the font texture's, with Windows line ends so that Notepad shows them.
+sed 's/$/\r/' "$top/LICENSE" >"$stage/LICENSE.txt"
+cat "$top/packaging/font-licence.txt" "$top/LICENSES/Bitstream-Vera.txt" | sed 's/$/\r/' >"$stage/FONT-LICENSE.txt"
+# The notice that the MIT licence of the simulation's math functions (musl's) asks to go along.
+sed 's/$/\r/' "$top/third_party/musl-math/COPYRIGHT" >"$stage/MUSL-LICENSE.txt"
 
 zip_file="$out/hollowmere-$version-windows.zip"
 rm -f "$zip_file"

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds the libFuzzer targets with clang, ASan and UBSan, replays every saved regression case,
 # then gives each target a short run. Usage: fuzz.sh [SECONDS_PER_TARGET]  (default 30)
 set -euo pipefail

@@ -1,4 +1,7 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Writes seed corpora for the fuzz targets from a generated pack and a few hand-made damaged
 inputs. Usage: fuzz_seeds.py PACK OUTDIR"""
 

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Takes the simulation's math functions afresh from Debian's musl source package into
 # third_party/musl-math/ (or only checks that the files there are that source's, with "check").
 # They are kept in the tree rather than fetched at build time: the game's simulation must give

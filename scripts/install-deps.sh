@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installs every Debian package that building, playing and testing Hollowmere need, or only
 # the packages named as arguments (install-web-deps.sh names the browser's).
 # Does nothing when all are installed. Runs as root, or through sudo when it is there.
@@ -11,7 +14,7 @@ packages=(
   xvfb xdotool x11-utils imagemagick openbox
   libpng-dev libsndfile1-dev libsamplerate0-dev sox assimp-utils
   clang libclang-rt-14-dev desktop-file-utils
-  dpkg-dev debootstrap lintian appstream
+  dpkg-dev debootstrap lintian appstream reuse
 )
 [ $# -gt 0 ] && packages=("$@")
 

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installs Chromium B.S.U., the peer game that start-up is raced against (perf-table.sh,
 # startup-race.sh). Never part of the test command.
 set -euo pipefail

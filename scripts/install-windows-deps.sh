@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installs what the Windows build and its tests under Wine need on Debian: the mingw-w64 cross
 # compiler, Wine, NSIS and zip, GoogleTest's sources, and the archive's source packages
 # (SDL 1.2 is built from Debian's libsdl1.2 source). Does nothing when all are there.

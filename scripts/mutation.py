@@ -1,4 +1,7 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Mutation testing of the unit and GL tests: a seeded sample of single-site mutants of src/,
 each applied to a scratch copy of the tree, rebuilt incrementally and run against the tests.
 

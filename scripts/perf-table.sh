@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds with optimisation and prints the table of performance figures (bench/perf_table.py);
 # "perf-table.sh race" prints only the start-up race against the peer game.
 set -euo pipefail

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installs what is needed, builds, and starts the game in the per-user directory, where the
 # settings and high scores survive rebuilds. The pack there is a link to the built one unless
 # the player has put a pack of their own there.

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds every release artifact into dist/ and lists them with their sizes:
 #   hollowmere_VERSION_ARCH.deb          the Debian package (scripts/build-deb.sh)
 #   hollowmere-VERSION.tar.gz            the source, from git archive of HEAD
 #   hollowmere-VERSION-windows.zip       the Windows game to unzip (scripts/build-windows.sh)
 #   hollowmere-VERSION-setup.exe         the Windows installer
-#   hollowmere-VERSION-web.zip           the web page with its files (scripts/build-web.sh)
+#   hollowmere-VERSION-web.zip           the web page with its files and licences (scripts/build-web.sh)
 #   SHA256SUMS                           checksums of all of them
 # Every artifact is built from the same tree; a failing step stops the release.
 set -euo pipefail
@@ -28,7 +31,8 @@ cp "$windows/hollowmere-$version-windows.zip" "$windows/hollowmere-$version-setu
 
 "$top/scripts/build-web.sh" >/dev/null
 (cd "$top/build-web" &&
-  zip -q -9 -X "$dist/hollowmere-$version-web.zip" index.html hollowmere.js hollowmere.wasm hollowmere.data)
+  zip -q -9 -X "$dist/hollowmere-$version-web.zip" index.html hollowmere.js hollowmere.wasm hollowmere.data \
+    LICENSE.txt FONT-LICENSE.txt MUSL-LICENSE.txt)
 
 (cd "$dist" && sha256sum -- *.deb *.tar.gz *.zip *.exe > SHA256SUMS)
 echo "release $version in $dist:"

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # A second build of the test suite with ASan and UBSan (leak checking on, except for tests
 # that open SDL or GL, whose libraries keep allocations of their own), and the audio thread
 # tests under ThreadSanitizer.

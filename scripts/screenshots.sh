@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Regenerates the README's screenshots, docs/screenshots/title.png and play.png, from the real
 # game under Xvfb through the end-to-end harness: the title screen with its high-score panel,
 # then the liveliest of a dozen frames of play facing the barrel stock with the player's tank in

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds the Debian package and proves it on a clean system: a minimal Debian 12 made with
 # debootstrap, the package installed there with apt, the game played to its title picture, then
 # purged (tests/e2e/clean_system.py). Needs root, the archive, and the native build's wm_close

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # The browser tests: builds build-web/ (and the native game it is compared with), checks the
 # simulation's bits under Node.js, and drives the page in headless Chromium. Debian's Python
 # runs them, since python3-websocket is Debian's.

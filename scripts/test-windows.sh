@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # The Windows stage of the test command: builds the release and the unit tests for Windows
 # (scripts/build-windows.sh --tests), runs the unit tests under Wine in a prefix of their own,
 # then the end-to-end test of the installer and the zip (tests/windows/test_wine.py), and says

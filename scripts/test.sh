@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installs what is needed, builds, and runs the whole test suite: the unit and end-to-end
 # tests, then the Windows build's tests under Wine, then the browser build's tests in headless
 # Chromium, then the same suite built with ASan and UBSan (and the audio thread test with TSan),

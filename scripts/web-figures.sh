@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # The browser build's figures on this machine: frames per second while playing in headless
 # Chromium against the native build's on Xvfb in the same run, page load to first lit picture
 # over loopback, and bytes downloaded.

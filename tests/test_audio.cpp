@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The software mixer driven buffer by buffer without a device: gain by distance and master
 // volume, loops across and within buffers, one-shots ending in a buffer, the lock depth,
 // loading and its failures, voices and pruning, and the heartbeat.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The mixer against a real audio thread (SDL's dummy driver): the main thread plays, starts,
 // stops, moves and releases voices while the callback mixes. Meant to run under
 // ThreadSanitizer as well; it then reports any access that bypasses the audio lock.

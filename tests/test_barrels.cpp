@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Barrels: falling with one thud, lifting away, and the pushing
 // between barrels and between a tank and a barrel, including ties and a collapsed cluster.
 

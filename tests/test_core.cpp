@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The frame update: how a frame's milliseconds become game ticks, the title frame's padding
 // and its random draw, the tick that ends the game, when a score qualifies for the table, and
 // where the escape key goes in each state; and the game's own random generator, which must

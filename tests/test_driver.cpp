@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Whole games run by the headless driver. The simulation is deterministic for a seed and its
 // inputs, so each game's outcome is pinned: any change to a rule of play, to the order of the
 // random draws or to the float arithmetic shows up as a different outcome here (and, tick by

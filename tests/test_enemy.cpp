@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Enemy behaviour: the drive factor, the thief's turn-then-grab, hoist and hand-off to the
 // lift beam, thieves turning hunter, the hunter's reload, holding distance and holding fire
 // outside the arena, a new enemy's first roaming point, and backing off from a blocking tank.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Explosions: the 15 debris and their draw order, the flash count after the first update, the
 // removal rule wherever the explosion sits in the list, and debris that can never hit a tank
 // (their arming delay outlasts their life).

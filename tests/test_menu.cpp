@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Settings menu without GL: page layout, the refresh from the settings, wrap and hold of choice
 // and range items, confirmations and key redefinition. Navigation, escape, quitting and the
 // resolution switch are driven with real keys end to end; video modes are in test_menu_gl.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Settings menu on a real GL context (SDL's offscreen driver): live video-mode switching from
 // the menu and modes the platform refuses. The offscreen display refuses full screen and
 // 1280x1024.

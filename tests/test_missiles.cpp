@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Missiles: the count and speed of every power-up combination, leaving the arena, rebounding,
 // the homing cone (with a target straight ahead or underfoot), the explosive hit radii and the
 // expiry blast.

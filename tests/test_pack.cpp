@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The resource pack: packets split anywhere decode the same, empty packets change nothing,
 // a later record hides an earlier one of the same name, and damaged streams are survived.
 

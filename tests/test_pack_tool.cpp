@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The pack tool: the build/extract round trip, listing, the line verify prints for each kind of
 // damage, unsafe names and exit statuses; the generated sounds' format, headroom and loop seams;
 // and build's conversions: BMP layouts and PNG kinds to the

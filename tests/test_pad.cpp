@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The gamepad: stick hysteresis at the dead zone's edges, hat and buttons, pad and keys holding
 // the same action, a pad pulled out mid-hold, and the presses each state receives.
 

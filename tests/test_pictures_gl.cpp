@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Whole pictures of the game with its generated pack, drawn on a real GL context (SDL's
 // offscreen driver) and compared with the reference pictures in tests/pictures: a seeded game
 // seen from behind the tank and from above, the title with the name entry, and both menu

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The platform layer, on every system the game is built for: a file reads back byte for byte
 // whatever it holds (line ends and end-of-file marks too), a replace takes the place of a file
 // that is there, every time, as the settings written at each exit must, and the game's two files

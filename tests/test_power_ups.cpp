@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Power-ups: the chance of one appearing and where, the life shortening with game time,
 // pick-up reach and message for the player, effects that add up and are lost on respawn, and
 // the enemy's pick-up turning it hunter.

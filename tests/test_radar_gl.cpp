@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The radar on a real GL context: an enemy beyond the arena becomes an arrowhead just outside
 // the rim pointing away from the centre, an enemy inside is a plain symbol, symbols are cut by
 // the round face, and the missiles of an enemy out of play still show. Checked by pixels; the

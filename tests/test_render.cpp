@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Rendering without a window: the texture channel table and its refusal of damaged bitmaps, OBJ
 // and material parsing with their malformed cases, and the text layout rules.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Rendering on a real GL context (SDL's offscreen driver): the texture registry and a
 // video-mode switch that loses no texture, mesh or glyph. How whole frames look is checked by
 // test_pictures_gl.

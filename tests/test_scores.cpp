@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // High scores and name entry: the line editor's keys, cursor rules, shift mapping and which
 // keys click, the insertion into the table, and the hand-over from the game-over frame.
 // Clicks are observed as new instances at the head of the mixer's list; no device mixes them.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The settings file: defaults, version, snapping of full-screen sizes, damaged fields put
 // back one by one, and the atomic write that never loses the old file.
 

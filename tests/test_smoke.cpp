@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Smoke: the slots and chances of lay_smoke, the ranges of each kind of puff, ageing and
 // removal, and that no spacing from a settings file or step can make laying smoke run away.
 

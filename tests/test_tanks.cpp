@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Tank rules: the motion step's friction, the collision probes with the shield, ramming between
 // enemies, an enemy out of play for the rest of the tick that destroyed it, and the player's
 // controls, clamp and firing cadence.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Terrain: the noise and its octaves, the field built from a seed (heights, grid, texture
 // coordinates, normals, winding), and the ground-height lookup at vertices, edges, outside the
 // field and before the field exists. No GL needed; the draws a field takes are pinned by the

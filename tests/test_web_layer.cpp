@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The browser's stand-ins, run natively: display lists, attribute stacks, immediate mode carried
 // into whole primitives, quadrics, upload images, key symbols and names, and the WAV reader,
 // converter and mixer. A recording sink stands where the browser's GL emulation would be.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The world drawn on a real GL context (SDL's offscreen driver): a whole scene leaves the GL
 // state and the game as it found them, the scorch mark fades, flashes follow the debris count,
 // dead debris stay unseen, and the sky and ground fill the picture.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The conversions behind `hollowmere-pack build`. Decoding and resampling are left to Debian's
 // libraries (libpng, libsndfile, libsamplerate, SDL's WAV reader); what is written here is the
 // layout the game's readers expect, and the BMP variants, which are plain uncompressed rows.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Turning the files that ordinary tools make into the exact forms the game reads: pictures
 // (PNG through libpng, BMP of any common layout) into 24-bit bottom-up bitmaps with a width the
 // game's row reader takes, sounds (anything libsndfile or SDL reads) into 16-bit mono WAV at the

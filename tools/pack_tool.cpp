@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The pack tool: directory to pack and back, listing, and the verification that checks every
 // resource the way the game will read it (the game's own texture, mesh and material readers,
 // SDL's WAV decoder). Damaged input always ends in a one-line message, never a crash.

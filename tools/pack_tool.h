@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The pack tool's routines: packing a directory of resource files, listing, extracting and
 // verifying a pack. Shared by the hollowmere-pack command and the resource generator, so the
 // generated pack is written by exactly the code a user's `build` runs.

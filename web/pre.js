@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Runs inside hollowmere.js before the program starts: the settings folder /save is mounted on
 // the browser's IndexedDB and filled from it, the resource pack is fetched (reporting progress to
 // the page) into the working folder, and the program waits for the page's go-ahead (the click or

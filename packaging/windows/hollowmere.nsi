@@ -1,3 +1,6 @@
+; SPDX-FileCopyrightText: 2026 The Hollowmere developers
+; SPDX-License-Identifier: GPL-3.0-or-later
+
 ; The Windows installer, made by scripts/build-windows.sh with Debian's makensis:
 ;   makensis -DVERSION=1.0.0 -DSTAGE=<folder holding the release files> -DOUTFILE=<setup.exe> hollowmere.nsi
 ; Installs the game for every user under Program Files with a Start-menu shortcut and an entry
@@ -25,6 +28,13 @@ UninstallIcon "${STAGE}\hollowmere.ico"
 !define MUI_UNICON "${STAGE}\hollowmere.ico"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\hollowmere.exe"
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\README.txt"
+; The GPL grants rights and asks for no agreement: the page shows it with a plain Next button.
+!define MUI_PAGE_HEADER_TEXT "Licence"
+!define MUI_PAGE_HEADER_SUBTEXT "The terms under which you may copy, change and share Hollowmere ${VERSION}."
+!define MUI_LICENSEPAGE_TEXT_TOP "Hollowmere is free software under the GNU General Public License, version 3 or later."
+!define MUI_LICENSEPAGE_TEXT_BOTTOM "You need not accept this licence to play the game. It gives you the right to copy, change and share the game under its terms; a copy is installed as LICENSE.txt."
+!define MUI_LICENSEPAGE_BUTTON "$(^NextBtn)"
+!insertmacro MUI_PAGE_LICENSE "${STAGE}\LICENSE.txt"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -40,6 +50,9 @@ Section "Hollowmere"
   File "${STAGE}\hollowmere.data"
   File "${STAGE}\README.txt"
   File "${STAGE}\SDL-LICENSE.txt"
+  File "${STAGE}\LICENSE.txt"
+  File "${STAGE}\FONT-LICENSE.txt"
+  File "${STAGE}\MUSL-LICENSE.txt"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   CreateDirectory "$SMPROGRAMS\Hollowmere"
@@ -65,6 +78,9 @@ Section "Uninstall"
   Delete "$INSTDIR\hollowmere.data"
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\SDL-LICENSE.txt"
+  Delete "$INSTDIR\LICENSE.txt"
+  Delete "$INSTDIR\FONT-LICENSE.txt"
+  Delete "$INSTDIR\MUSL-LICENSE.txt"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\Hollowmere\Hollowmere.lnk"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Audio: a software mixer running in SDL's audio callback. Sounds are decoded once from WAV
 // resources and converted to the device format; they play as fire-and-forget instances at a
 // point on the field or as voices that an object keeps. The main thread changes instances

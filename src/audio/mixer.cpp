@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The software mixer: sounds decoded once from the pack's WAV records and converted to the
 // device format, fire-and-forget instances and voices, distance attenuation from the
 // listener, and the SDL callback that sums the active instances. The instance list is shared

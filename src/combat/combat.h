@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Tanks and combat: the tank records with their motion and collision probes, the player's
 // controls, the enemy behaviours, missiles and other projectiles, and power-ups.
 // The two tank records share a leading part (`tank`) so that motion, barrel pushing,

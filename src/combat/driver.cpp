@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The headless game driver: a whole game with no window, no GL and no resources, advanced by
 // game_tick exactly as the frame loop would, with the player's tank idle or flown by a simple
 // scripted pilot. Tests of the whole game and the tick benchmark are built on it.

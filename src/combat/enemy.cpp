@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Enemy behaviour: the shared steering with its back-off from blocking tanks, the barrel
 // thieves (seek, hoist, carry, hand to the lift beam) and the hunters (chase and shoot the
 // player, fetch the power-up, roam). Behaviours only set heading, speed and velocity; the

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Player control: the bound keys become actions, and the player's tank's per-tick update
 // (respawn, shield, arena clamp, ramming, power-up pick-up, drive, turn, fire, reload).
 // Keys act while held; there is no edge detection, so holding fire repeats at the reload rate.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Power-ups: appearance, ageing, pick-up by either side, and the beam, letter and sparkles.
 // There is at most one power-up, held in game->power_up; it is malloc'd here and freed with
 // free() when it is collected or runs out (or by the new-game reset).

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Missiles and projectiles: firing with every power-up combination, flight, rebound, homing,
 // hits, and the drawing shared with explosion debris.
 // One record serves missiles and debris; only records flagged MISSILE meet the arena edge or

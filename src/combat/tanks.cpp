@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Tanks: creation and placement, the motion step with friction, the collision probes, the
 // enemy bookkeeping and the drawing of one tank pitched along the slope.
 // Both tank records begin with `tank`, so the motion step and drawing serve either; every

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Game core: the central record `game`, its state bits and settings block, the frame loop,
 // the game flow and tick, the settings file and the high-score table.
 // Every other subsystem reaches the running game through the record declared here; the

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The state fingerprint: one 64-bit FNV-1a hash over every value the simulation carries from
 // one tick to the next, taken field by field in a fixed order (never as raw memory, whose
 // padding and pointers differ between runs and systems). Floats enter by their bits, so two

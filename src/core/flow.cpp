@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Game flow: the new-game reset, the title and menu frame handlers, and the game tick, which
 // advances the whole world by tick_seconds by calling every subsystem's update in a fixed
 // order. The order matters: the game ends in the tick after the last barrel leaves.

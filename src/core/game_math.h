@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The simulation's math: the functions whose results a libm may round its own way, taken from
 // one source (musl's, in third_party/musl-math/) and compiled alike for every system, so that
 // a game gives the same bits on Linux, Windows and the web and on any CPU. Everything that

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Gamepad input. The stick runs a small state machine per axis with hysteresis, so a stick
 // resting near the edge of the dead zone does not chatter; stick, hat and d-pad buttons hold
 // directions each on their own, and a direction is held while any of them holds it. The pad

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Gamepad input: the first joystick SDL reports, read as an Xbox-style pad. Its stick, d-pad
 // and buttons act through the same paths as the keyboard: held directions and A become the
 // player's actions, and presses become the keys the title, menu and name entry already read.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The game's own random generator. Every random decision is drawn from here, never from the C
 // library, whose rand() differs from one system to the next: this is the additive feedback
 // generator that glibc's rand() runs (x[i] = x[i-3] + x[i-31] over 31 words, seeded through

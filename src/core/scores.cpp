@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // High scores and name entry: the line editor that runs on the game-over screen when a score
 // has earned a place, the insertion into the ten-entry table, and the US shift mapping.
 // The name lives in the record's 20-byte player_name; byte 19 is always the terminator.

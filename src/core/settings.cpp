@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The settings file: an exact image of the settings block, read once at start-up and written
 // at exit. Reading checks every field and puts back the default of a field that is out of
 // range, so a damaged file can never stop the game from starting; writing goes through a

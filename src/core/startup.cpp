@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Start-up, the frame loop, keyboard capture, the frame timer and the single exit path.
 // The frame update decides from the state bits whether the game advances and cuts long
 // frames into ticks of at most 100 ms so that the simulation stays stable when slow.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Settings menu: two pages ("GAME SETTINGS" and "DEFINE CONTROLS") built from short item
 // texts, refreshed from the settings before each drawing, driven by the keyboard, and
 // applied to the game record at once.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The settings menu's keyboard handling and the actions that apply changed items: one key per
 // frame moves the highlight, changes or activates the highlighted item, or (while a key item
 // waits) becomes a key binding; every changed item then takes effect on the record at once,

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The settings menu's pages: item parsing and layout, the two pages and their items, the
 // refresh of the items from the settings, and the drawing of a page as a translucent panel
 // over the scene. Widths and heights are in screen-fixed text units (a glyph is 2 wide).

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The resource pack: a run-length decoder over the whole file read into memory (packets of
 // at most 127 bytes, carried over from one record to the next), the record list built from
 // it, lookup by exact name, and the encoder that the tools use. The decoded length of the

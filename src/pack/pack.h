@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Resource pack: the run-length-encoded file of named records that holds every texture,
 // mesh, material and sound. Decoded whole at start-up into a list (newest record first);
 // afterwards resources are looked up by exact name. Also the encoder used by the tools.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What differs between the systems the game runs on: opening, reading and replacing files,
 // where the resource pack and the settings file live, and the environment. The subsystems
 // include this header only; the build picks the files behind it for its system. Linux:

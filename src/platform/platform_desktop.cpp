@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What the desktops (Linux and Windows) share in the platform layer: a process that owns its
 // thread runs the frame loop until it exits, saves its settings at that exit, and makes its own
 // full screen. A desktop's SDL may start on a driver that shows nothing (offscreen, dummy) when

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The POSIX files and environment of the platform layer, for Linux (and the other Unix-likes)
 // and for the browser, whose Emscripten file system takes the same calls: plain file
 // descriptors and stdio, rename(2) for the atomic replace, links followed by std::filesystem.

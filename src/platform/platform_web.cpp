@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The browser's side of the platform layer (Emscripten); its files and environment take the
 // POSIX calls (platform_posix.cpp). Files live in Emscripten's in-memory file system: the pack
 // is preloaded beside the program, the settings file sits in /save, which the page mounts on

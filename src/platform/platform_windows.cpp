@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The Windows side of the platform layer. File names arrive as UTF-8 and go to the wide
 // (UTF-16) calls, so a player whose profile folder has a name outside the ANSI code page
 // still gets settings; files are always opened in binary mode, since text mode would turn

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The bitmap font: 128 glyph display lists cut from "texture_font" (16 columns by 8 rows),
 // formatted text drawn one list call per character, and the two-sided glyph decal.
 // Only codes below 128 have glyphs; any other byte is left blank so that text never calls

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Frame drawing: the layers of each state, the chase and top cameras, the HUD, the title
 // panel with the high-score list, the scrolling instructions and the name-entry prompt.
 // The scene is drawn in a fixed order (field, tanks, missiles, barrels, power-up, debris,

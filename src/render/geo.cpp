@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Meshes, materials and tank types: the OBJ subset parsed in two passes, the material
 // keywords, display-list drawing, the tank type registry and the shared unit quad.
 // Resource text is handled within its stated length (a missing terminator is harmless), and

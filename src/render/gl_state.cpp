@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // GL state and display-list handles. gl_setup puts OpenGL into the baseline that every draw
 // routine assumes on entry; after a video-mode switch it renews every display-list handle
 // (owners recompile lazily through the dirty flag) and rebuilds the font.

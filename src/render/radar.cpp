@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The radar: a round map of the arena with clipped symbols and arrowheads for enemies outside.
 // The disk is drawn first on the near plane; symbols sit a hair behind it, so the depth test
 // alone clips them to the round face (GL_GREATER) or keeps them outside it (GL_LESS).

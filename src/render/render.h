@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Rendering: GL state and display-list handles, textures, meshes and materials, tank types,
 // the bitmap font, the frame with its camera, HUD and text screens, and the radar.
 // Everything loaded here lives for the whole run; display lists and textures are renewed

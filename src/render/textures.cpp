@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Textures: 24-bit bitmap resources converted by channel count, uploaded with mipmaps, kept
 // in a registry keyed by name and channel count, and re-created after a mode switch.
 // A resource whose header does not match its bytes is refused with one message and never

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Barrels: the stock of 18, their falling, lifting and pushing, and their drawing.
 // Pushing is a relaxation: every push moves two things apart by a fraction of their
 // separation and then re-checks whatever moved, so a tank driving into the stock spreads it.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Explosions: the bang, 15 debris thrown along the ground, and the puff dome they are drawn with.
 // Debris are ordinary projectile records without the missile flag; the projectile update moves
 // and frees them, and they are armed only after their life has run out, so they never hit.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Sky and ground: the heptagonal sky wall, the field, the ground decals and the ring wall.
 // Decals are the shared unit quad laid flat at the ground height under their centre; they are
 // drawn without depth test right after the field, so whatever is drawn later covers them.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Smoke: puffs laid along every projectile's step, drifting, growing and fading.
 // The spacing between puffs comes from the settings; sparser puffs are laid denser so a trail
 // looks equally thick at every detail level. Puffs are camera-facing sprites.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Field and terrain: Perlin gradient noise, the field mesh and the ground-height lookup.
 // The field is generated once per run from the game's random draws, so their order below
 // decides which terrain a seed gives; height_at answers for any point, inside the field or not.

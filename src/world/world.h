@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // World: the terrain and its height lookup, the sky, field, ring wall and ground decals, the
 // barrels, the explosions and the smoke. Per-tick updates here never touch GL; the draw
 // routines never change game state.

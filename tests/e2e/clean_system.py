@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """The Debian package on a clean system, as a player meets it: a minimal Debian 12 made with
 debootstrap from the same archive, the package installed there with apt (which pulls in exactly
 the dependencies it declares), the installed game started as an ordinary user under Xvfb to its

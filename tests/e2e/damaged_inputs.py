@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Makes the damaged inputs the game must survive: packs truncated, bit-flipped, random, with
 a lying size field, missing each resource in turn, or with one malformed texture, mesh,
 material or sound; and settings files of the wrong size or with out-of-range fields.

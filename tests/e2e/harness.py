@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Drives the real hollowmere executable under Xvfb: a private X server, the game started in a
 scratch directory, real key events through xdotool, screenshots, and closing the window the
 way a window manager does (a WM_DELETE_WINDOW client message).

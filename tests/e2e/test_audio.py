@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Sound of the real game, read back from SDL's disk audio driver: silence on the title
 screen, the heartbeat every 4.0 s once space starts a game, at the master volume, with the
 player's engine running between beats; silence while the menu is open and the engine back

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Every damaged pack and settings file from damaged_inputs.py against the real game: it must
 end by itself with status 0 or 1 (never a signal, never a hang), say something on stderr when
 it refuses, and leave either the previous settings file or a valid one."""

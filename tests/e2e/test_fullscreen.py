@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Full screen under a window manager, as a player meets it: the menu's "fullscreen" fills the
 desktop with the picture at every resolution of the menu (scaled to the largest size of the
 mode's shape that fits, centred, black bars beside or above it) without changing the desktop's

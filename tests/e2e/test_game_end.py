@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """The end of a whole game, played with space held to the last barrel on a clock that runs ten
 times as fast: the title then stays up while space is still held, starts the next game only on
 a fresh press, and is silent: the tanks' engines stop with the game. Fire is moved off space so

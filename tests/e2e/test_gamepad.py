@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """The game played from a virtual pad alone, on a clock ten times as fast: A starts a game, the
 stick drives and A fires, Start opens the menu, the stick turns full screen on and off again
 (video starts afresh each time, the pad stays), the d-pad and right switch the radar off, B

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """The installed game as a player meets it: `cmake --install` into a scratch prefix, the files in
 their places (desktop entry, icons, manual pages, pack), the launcher's handling of the per-user
 directory with a stand-in game, and then the real game started by typing `hollowmere` under Xvfb

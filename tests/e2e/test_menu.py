@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """The settings menu driven with real key events: escape opens it, the cursor skips the
 greyed and spacer items, a key is redefined and reaches the settings file, "quit" ends the
 game after its confirmation, and a resolution switch resizes the window on the spot."""

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """A pack made from files that ordinary tools wrote: the generated pack is extracted, some of its
 art is rewritten by ImageMagick (PNG with alpha, a 250-wide padded BMP3, an OS/2 BMP, the
 version-5 BMP, a grey+alpha PNG of the font), sox (24-bit 48 kHz stereo, float, FLAC), assimp

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """The generated resource pack in the real game: every one of the 30 resources is loaded with
 no error line, the pack tool verifies it, and the title screen, the chase view and the top
 view are kept as screenshots (build/screenshots/pack_*.png) for a person to look at."""

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """The radar in the real game: once a game is running, the round map sits in the upper right
 with the barrel stock and the player's tank inside its disk and the enemy tanks, still coming
 in from far outside the arena, as red arrowheads just beyond its rim. Screenshots land in

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Screens of the real game read back as pixels: the title in both phases over the translucent
 panel, the scrolling instructions held to their band at every resolution, the HUD while
 playing, the top view, and a video-mode switch through the menu that loses nothing.

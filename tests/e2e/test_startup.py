@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Start-up and exit of the real game: the pack lines, the GL driver line, a game started with
 space, the menu flag on escape, closing through the window manager, a missing pack, and no
 display to show a window on."""

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """The world in the real game: a started game seen from the chase camera (sky above, lit field
 below, the stock and the ring wall around the tank) and from the top view (no sky, the field
 straight down). Screenshots land in build/screenshots for a person to look at."""

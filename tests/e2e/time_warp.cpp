@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Test helper, preloaded into the game: SDL's millisecond clock runs HOLLOWMERE_TIME_WARP times
 // as fast, so that a whole game plays out in a fraction of its real length. Only the clock the
 // game reads is changed; delays, audio and events keep real time.

@@ -1,3 +1,6 @@
+/* SPDX-FileCopyrightText: 2026 The Hollowmere developers */
+/* SPDX-License-Identifier: GPL-3.0-or-later */
+
 /* Preloaded into the game: attaches a virtual Xbox-style pad to SDL 2 (the library under SDL
    1.2's compatibility layer) before the game starts its joystick subsystem, then sets its
    inputs from lines "a|b|h NUMBER VALUE" (axis, button, hat) read from the FIFO $VPAD_FIFO. */

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Asks a window to close the way a window manager does: a WM_DELETE_WINDOW client message.
 // Usage: wm_close WINDOW_ID   (the display comes from $DISPLAY)
 

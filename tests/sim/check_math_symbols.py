@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Fails when an object of the simulation (src/core, src/world, src/combat) calls a math function
 of the C library that the systems round their own ways, instead of the game's own
 (core/game_math.h): such a call would make the same game differ between machines.

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Runs a command (sim_check, natively, under Wine or under Node.js) and compares what it
 prints with the golden lines, naming the first line that differs.
 Usage: compare_golden.py GOLDEN COMMAND...   (HOLLOWMERE_UPDATE_GOLDEN=1 writes GOLDEN instead)"""

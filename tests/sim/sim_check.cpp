@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Prints what must come out the same on every system the game is built for: a hash of each of
 // the simulation's math functions over a fixed million and more inputs, and the fingerprint of
 // three whole headless games every 100 ticks with their outcome. The test command compares

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Shared helpers of the test suite: a scratch directory, a fresh game record, and small
 // resources (bitmaps, WAVs, packs) made in memory.
 #pragma once

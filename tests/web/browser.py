@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Drives headless Chromium over its DevTools protocol for the browser tests and figures: a
 private HTTP server on 127.0.0.1 serving build-web/, a browser with software WebGL and a fresh
 profile, and a page whose console is collected, whose keys are pressed as real key events, and

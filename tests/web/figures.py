@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Figures for the browser build, measured in headless Chromium on this machine: frames per second
 while playing (a game started and driven for 8 s), again with WebGL's draws skipped (what the
 page's own work allows), the time from the page's load to its first

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """The browser build in headless Chromium: the page begins on a key, its title picture matches
 the native game's, space starts a game, the arrows drive and firing changes the score and is
 heard (the title silent, nothing clipped), escape opens the menu, the audio level lowered there

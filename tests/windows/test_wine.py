@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Hollowmere developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """The Windows release played under Wine, as a Windows player gets it: the installer runs
 silently into a fresh Wine prefix; the installed game, started from a console in another
 folder, shows the title, starts a game on space, drives and fires on real keys and closes on
@@ -132,7 +135,7 @@ def test(xvfb):
     try:
         wine.run(["wine", SETUP, "/S", "/D=" + INSTALL_DIR], timeout=180)
         installed = wine.unix_path(INSTALL_DIR)
-        for name in ("hollowmere.exe", "SDL.dll", "hollowmere.data", "README.txt", "uninstall.exe"):
+        for name in ("hollowmere.exe", "SDL.dll", "hollowmere.data", "README.txt", "LICENSE.txt", "uninstall.exe"):
             check(os.path.exists(os.path.join(installed, name)), "the installer put %s in place" % name)
         links = glob.glob(os.path.join(wine.prefix, "drive_c", "ProgramData", "Microsoft", "Windows",
                                        "Start Menu", "Programs", "Hollowmere", "Hollowmere.lnk"))

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The generator's shared tools: noise, images and their bitmap bytes, WAV bytes, and the mesh
 // builder's OBJ text (numbers rounded to four decimals; equal entries shared).
 

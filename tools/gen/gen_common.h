@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Shared tools of the resource generator: a seeded random source, tileable gradient noise,
 // float images written as 24-bit bitmaps, mono 16-bit WAV output and a mesh builder that
 // writes the OBJ subset the game reads. Everything is deterministic: same bytes every build.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The bitmap font: the 128 ASCII codes in 16 x 8 square cells of 64 pixels, rasterised with
 // FreeType from a bold monospaced face. Luminance (blue byte) holds the letter; coverage
 // (green byte) holds the letter widened by a soft rim, so text keeps a dark outline over

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // hollowmere-gen: synthesises every resource of the game into a directory of ordinary files
 // (bitmaps, OBJ meshes, material texts, WAVs) and packs that directory with the pack tool's
 // own `build`, so the game's pack and a user's rebuilt pack come from the same code.

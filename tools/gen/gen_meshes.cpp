@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The three meshes (tank, barrel, missile) built from prisms, frusta, cylinders and lathed
 // profiles, and the three materials. Model space is y up with +z forward; every face winds
 // counter-clockwise seen from outside and carries an outward normal.

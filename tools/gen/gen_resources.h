@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The resource generator's parts: each adds its files (name with extension, bytes) to the
 // list that is written out and packed. The tank's texture atlas layout is shared by the
 // mesh, which assigns the texture coordinates, and the painter, which fills the regions.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The sound effects, synthesised at the game's output rate of 16000 Hz: the heartbeat, the
 // menu click, explosion, shot, the metallic grab and drop, the lift hum, the power-up cues and
 // the two engine loops. Loops are built on a circular buffer so their ends meet without a

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The painted textures: the night sky panorama, tileable grass-and-earth ground, the tank,
 // barrel and missile atlases, and the soft glows (puffs, flash and scorch, beam and wall
 // streaks). Every picture is a function of its pixel position and fixed-seed noise.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The GL 1.x layer over a sink: display lists, attribute stacks, immediate mode carried into
 // whole primitives, GLU quadrics and upload images. Nothing here knows the browser; the web's
 // stand-ins (gl_web.cpp) route the game's calls in and the emulation's calls out.

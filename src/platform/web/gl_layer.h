@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The GL 1.x pieces the browser's emulation lacks, kept apart from the browser so that they run
 // and are tested natively. A gl_layer stands between the game's GL calls and a gl_sink (the
 // emulation on the web, a recording fake in the tests): it records and replays display lists,

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The browser's GL and GLU stand-ins: each routine is named as the call it stands in for, so the
 // game's code reads the same everywhere. Every call that can go into a display list or changes
 // state the attribute stacks keep goes through the one gl_layer; what it hands on reaches

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The browser SDL's calls that web/sdl_web.cpp stands in for, under names of their own, and the
 // little the stand-ins need from the page.
 mergeInto(LibraryManager.library, {

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Key symbols and names, and the WAV reader, converter and mixer, for the browser's SDL. The
 // browser's SDL numbers a key as its character where it has one and otherwise as 1024 plus its
 // USB scan code; SDL 1.2 numbers the same keys 256 and up. One table serves both directions.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The SDL 1.2 pieces the browser's SDL lacks or numbers its own way, kept apart from the browser
 // so that they run and are tested natively: key symbols between the browser SDL's numbers and
 // SDL 1.2's (which the settings file stores, so that it is the same file everywhere), SDL 1.2's

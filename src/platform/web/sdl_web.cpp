@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The browser's SDL stand-ins, each named as the call it stands in for: key events in SDL 1.2's
 // numbers, SDL 1.2's key names, WAV images from memory with their conversion and mixing, an
 // audio callback that mixes into silence as SDL 1.2's does, a delay that waits by skipping

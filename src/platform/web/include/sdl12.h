@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Included by the browser build ahead of every source: what SDL 1.2 has and the browser's SDL
 // lacks or names differently. Its key numbers, and the swap-control attribute, which the browser
 // ignores (the browser paces frames itself).

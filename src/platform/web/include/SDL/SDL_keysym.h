@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // SDL 1.2's key symbols for the browser build. The browser's SDL numbers keys its own way; the
 // build includes this header ahead of everything (and so ahead of that SDL's key header, whose
 // guard it takes), so that the game is compiled with SDL 1.2's numbers on every system, and
