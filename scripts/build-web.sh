@@ -36,7 +36,8 @@ sources+=(src/platform/platform_posix.cpp src/platform/platform_web.cpp
 # source or any header is newer; two compile at a time. The simulation's arithmetic is the
 # desktops' (no fused multiply-adds), and its math functions are the same musl source
 # (third_party/musl-math, built as CMakeLists.txt builds it).
-flags="-std=c++20 -O2 -ffp-contract=off -Wall -Wextra -Werror -Isrc -Isrc/platform/web/include -include sdl12.h"
+version=$(sed -n 's/^project(hollowmere VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
+flags="-DHOLLOWMERE_VERSION=\"$version\" -std=c++20 -O2 -ffp-contract=off -Wall -Wextra -Werror -Isrc -Isrc/platform/web/include -include sdl12.h"
 math_flags="-std=c99 -O2 -ffp-contract=off -Wall -Wextra -Werror -Wno-parentheses
   -include third_party/musl-math/libm.h"
 stale=()

@@ -133,6 +133,11 @@ void draw_tank(game_record *game, tank *t);
 void set_up_tanks(game_record *game);
 
 // --- player control ---
+// The actions the held bound keys and the pad ask for now: what the tick reads, and what a
+// recording keeps of each frame.
+int held_actions(const game_record *game);
+// A replay's actions for the tick to read instead of the keys and the pad; -1 when none.
+extern int replayed_actions;
 void read_controls(game_record *game, player_tank *t);
 void update_player_tanks(game_record *game, player_tank *list);
 

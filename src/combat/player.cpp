@@ -19,17 +19,24 @@ static bool held(const game_record *g, int key) {
     return key >= 0 && key < KEY_COUNT && g->key_state[key];
 }
 
+int replayed_actions = -1;
+
+int held_actions(const game_record *g) {
+    const settings_block &s = g->settings;
+    int actions = 0;
+    if (held(g, s.key_forward)) actions |= ACT_FORWARD;
+    if (held(g, s.key_reverse)) actions |= ACT_REVERSE;
+    if (held(g, s.key_left)) actions |= ACT_LEFT;
+    if (held(g, s.key_right)) actions |= ACT_RIGHT;
+    if (held(g, s.key_fire)) actions |= ACT_FIRE;
+    return actions | pad_actions();
+}
+
 void read_controls(game_record *g, player_tank *t) {
     if (!t) return;
     t->actions = 0;
     if (!(t->alive > 0)) return;
-    const settings_block &s = g->settings;
-    if (held(g, s.key_forward)) t->actions |= ACT_FORWARD;
-    if (held(g, s.key_reverse)) t->actions |= ACT_REVERSE;
-    if (held(g, s.key_left)) t->actions |= ACT_LEFT;
-    if (held(g, s.key_right)) t->actions |= ACT_RIGHT;
-    if (held(g, s.key_fire)) t->actions |= ACT_FIRE;
-    t->actions |= pad_actions();
+    t->actions = replayed_actions >= 0 ? replayed_actions : held_actions(g);
 }
 
 static sound *shot_sound(game_record *g) {

@@ -116,6 +116,9 @@ void show_first_frame();
 void frame_update();
 // The dispatch of one frame of dt milliseconds; frame_update measures dt and calls this.
 void advance_frame(game_record *game, int dt);
+// A playing frame's share of that: the ticks for dt milliseconds (cut at 100 ms), with the
+// table's qualification before and the game's end after. A replay plays its frames through it.
+void play_frame_ticks(game_record *game, int dt);
 double elapsed_ms();
 void sleep_ms(uint32_t ms);
 [[noreturn]] void save_and_exit(int status);

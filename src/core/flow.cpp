@@ -10,6 +10,7 @@
 #include "audio/audio.h"
 #include "combat/combat.h"
 #include "menu/menu.h"
+#include "replay/replay.h"
 #include "world/world.h"
 
 #include <SDL/SDL_keysym.h>
@@ -76,6 +77,7 @@ void title_frame(int dt) {
     if (start) {
         new_game(game);
         game->flags = FLAG_PLAYING;
+        record_start(game);
     }
 }
 

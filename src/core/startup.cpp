@@ -9,7 +9,9 @@
 #include "core/pad.h"
 
 #include "audio/audio.h"
+#include "combat/combat.h"
 #include "pack/pack.h"
+#include "replay/replay.h"
 #include "platform/platform.h"
 #include "render/render.h"
 
@@ -59,7 +61,10 @@ static bool exit_planned = false;
 
 [[noreturn]] void save_and_exit(int status) {
     exit_planned = true;
-    if (game) write_settings(game, files().settings.c_str());
+    if (game) {
+        record_stop(game);
+        write_settings(game, files().settings.c_str());
+    }
     exit(status);
 }
 
@@ -70,6 +75,7 @@ void save_settings() {
 void unplanned_exit() {
     if (exit_planned || !game) return;
     exit_planned = true;
+    record_stop(game);
     write_settings(game, files().settings.c_str());
     fflush(nullptr);
     _Exit(1);
@@ -110,6 +116,7 @@ void ui_init() {
     game->pack = pack;
     read_settings(game, files().settings.c_str());
     game->frame_ms = 0;
+    set_replay_folder(files().replays);
 
     // A driver that shows nothing would run the game unseen until killed: a failed start-up.
     if (std::string reason = missing_display(); !reason.empty()) {
@@ -198,6 +205,7 @@ void advance_frame(game_record *g, int dt) {
     g->frame_ms = dt;
 
     if (g->flags & FLAG_MENU) {
+        record_frame(g, dt, FRAME_MENU, 0);
         g->tick_seconds = dt / 1000.0;
         g->frame_ms_avg = (g->frame_ms_avg * 99 + dt) / 100;
         menu_frame(dt);
@@ -205,23 +213,9 @@ void advance_frame(game_record *g, int dt) {
     }
 
     if ((g->flags & FLAG_PLAYING) && !(g->flags & FLAG_FROZEN)) {
-        decide_qualifies(g);
-        g->frame_ms_avg = (g->frame_ms_avg * 99 + dt) / 100;
-        if (dt <= 100) {
-            g->tick_seconds = dt / 1000.0;
-            game_tick();
-        } else {
-            while (dt > 100) {
-                dt -= 100;
-                g->tick_seconds = 0.1f;
-                game_tick();
-            }
-            if (dt > 0.001) {
-                g->tick_seconds = dt / 1000.0;
-                game_tick();
-            }
-        }
-        if (g->flags & FLAG_GAME_OVER) end_game(g);
+        record_frame(g, dt, FRAME_PLAY, held_actions(g));
+        play_frame_ticks(g, dt);
+        record_after_frame(g);
         return;
     }
 
@@ -237,6 +231,26 @@ void advance_frame(game_record *g, int dt) {
         }
     }
     // Playing and frozen: the developer single-step block is left out, so nothing advances.
+}
+
+void play_frame_ticks(game_record *g, int dt) {
+    decide_qualifies(g);
+    g->frame_ms_avg = (g->frame_ms_avg * 99 + dt) / 100;
+    if (dt <= 100) {
+        g->tick_seconds = dt / 1000.0;
+        game_tick();
+    } else {
+        while (dt > 100) {
+            dt -= 100;
+            g->tick_seconds = 0.1f;
+            game_tick();
+        }
+        if (dt > 0.001) {
+            g->tick_seconds = dt / 1000.0;
+            game_tick();
+        }
+    }
+    if (g->flags & FLAG_GAME_OVER) end_game(g);
 }
 
 void frame_update() {

@@ -11,6 +11,7 @@
 #include "audio/audio.h"
 #include "core/core.h"
 #include "render/render.h"
+#include "replay/replay.h"
 
 #include <GL/gl.h>
 #include <SDL/SDL.h>
@@ -224,7 +225,15 @@ void apply_settings_menu(game_record *g, menu *m) {
             it->value = 0;
             break;
         case MENU_RESET_GAME:
-            if (it->value != 0) new_game(g);
+            if (it->value != 0) {
+                new_game(g);
+                // A game reset in play goes on as a new one, recorded afresh; the last one's
+                // recording ends unfinished.
+                if (g->flags & FLAG_PLAYING)
+                    record_start(g);
+                else
+                    record_stop(g);
+            }
             it->value = 0;
             break;
         case MENU_QUIT:

@@ -31,6 +31,9 @@ bool replace_file(const char *from, const char *to);
 // Removes a file; false with errno set on failure.
 bool remove_file(const char *path);
 
+// Makes a folder unless it is there; false with errno set on failure.
+bool make_folder(const char *path);
+
 // The file a name stands for: symbolic links are followed (a relative one from the link's own
 // folder), so that a link stays and its target takes what is written.
 std::string follow_links(const char *path);
@@ -45,6 +48,7 @@ bool is_read_only(const char *path);
 struct game_files {
     std::string pack;
     std::string settings;
+    std::string replays; // the folder of recorded games, beside the settings
 };
 game_files locate_game_files();
 

@@ -7,5 +7,5 @@
 #include "platform/platform.h"
 
 game_files locate_game_files() {
-    return {"hollowmere.data", "hollowmere.cfg"};
+    return {"hollowmere.data", "hollowmere.cfg", "replays"};
 }

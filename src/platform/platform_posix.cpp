@@ -56,6 +56,12 @@ bool remove_file(const char *path) {
     return remove(path) == 0;
 }
 
+bool make_folder(const char *path) {
+    if (mkdir(path, 0777) == 0) return true;
+    struct stat st;
+    return errno == EEXIST && stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 std::string follow_links(const char *path) {
     namespace fs = std::filesystem;
     fs::path p = path;

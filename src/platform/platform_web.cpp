@@ -17,7 +17,7 @@
 #include <cstdlib>
 
 game_files locate_game_files() {
-    return {"hollowmere.data", "/save/hollowmere.cfg"};
+    return {"hollowmere.data", "/save/hollowmere.cfg", "/save/replays"};
 }
 
 // Set by SDL_Delay's stand-in: the browser frame before which the next game frame must not run.

@@ -140,6 +140,18 @@ bool remove_file(const char *path) {
     return _wremove(wide(path).c_str()) == 0;
 }
 
+bool make_folder(const char *path) {
+    std::wstring w = wide(path);
+    if (CreateDirectoryW(w.c_str(), nullptr)) return true;
+    DWORD error = GetLastError();
+    DWORD attributes = GetFileAttributesW(w.c_str());
+    if (error == ERROR_ALREADY_EXISTS && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return true;
+    errno = errno_of(error);
+    return false;
+}
+
 // Links are rare on Windows and need rights a player seldom has; a name stands for itself.
 std::string follow_links(const char *path) {
     return path;
@@ -168,7 +180,7 @@ game_files locate_game_files() {
     if (folder.empty()) folder = beside;
     std::wstring own_pack = folder + L"hollowmere.data";
     return {utf8(is_file(own_pack) ? own_pack : beside + L"hollowmere.data"),
-            utf8(folder + L"hollowmere.cfg")};
+            utf8(folder + L"hollowmere.cfg"), utf8(folder + L"replays")};
 }
 
 void set_environment(const char *name, const char *value) {

@@ -144,7 +144,10 @@ static void add_triangle(geo *g, int a, int b, int c) {
     g->faces = f;
 }
 
+random_snapshot field_built_from{};
+
 geo *build_field(float half_x, float half_y, int cx, int cy) {
+    field_built_from = save_random();
     if (cx < 1) cx = 1;
     if (cy < 1) cy = 1;
     field_half_x = half_x;

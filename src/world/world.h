@@ -26,6 +26,9 @@ void noise_init();
 geo *build_field(float half_x, float half_y, int cells_x, int cells_y);
 // Makes the next noise2d call rebuild the noise tables from the current random state.
 void noise_reset();
+// The generator's state when the field was last built (its tables drawn afresh or not): a
+// recorded game keeps it, to build the same field again.
+extern struct random_snapshot field_built_from;
 
 // --- sky and ground ---
 void draw_sky_and_field(game_record *game);

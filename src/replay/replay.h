@@ -1,0 +1,116 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// Replays: a recorded game is the state it started from, then every frame's time and the
+// player's controls as the tick saw them, with a fingerprint of the whole state every second
+// of game time to find the first moment where a playback drifts. The simulation is a pure
+// function of these (core/game_math.h), so a replay plays back exactly, on every system.
+// The file (.hmr) is little-endian and self-describing; a reader takes nothing on trust.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct game_record;
+
+// Raised whenever a rule of play, the order of the random draws or the arithmetic changes, with
+// the pinned fingerprints (tests/sim/golden.txt) renewed in the same commit: a replay of another
+// simulation version would not play the game it recorded.
+constexpr uint32_t SIMULATION_VERSION = 1;
+constexpr uint16_t REPLAY_FORMAT = 1;
+
+// What kind of frame was recorded.
+enum : uint8_t {
+    FRAME_PLAY = 0, // the game ran its ticks for the frame's time
+    FRAME_MENU = 1, // the menu was open: the time passed and one random draw was taken
+};
+
+struct replay_frame {
+    int32_t dt_ms;
+    uint8_t kind;
+    uint8_t actions; // ACT_* bits held during a play frame
+};
+
+// The menu changed a setting the tick reads: from frame `frame` on, these hold.
+struct replay_setting {
+    uint32_t frame;
+    int32_t display_flags;
+    float smoke_detail;
+};
+
+struct replay {
+    uint16_t format = REPLAY_FORMAT;
+    uint32_t simulation = SIMULATION_VERSION;
+    std::string game_version;
+    int64_t date = 0; // seconds since 1970 (UTC) when the game began
+    std::string player;
+    int32_t score = 0;
+    uint32_t duration_ms = 0;
+    uint32_t ticks = 0;
+    bool complete = false;
+    std::vector<uint8_t> field_state; // the generator's state from which the field was built
+    std::vector<uint8_t> start_state; // save_game_state right after new_game
+    std::vector<replay_frame> frames;
+    std::vector<replay_setting> settings;
+    std::vector<uint64_t> checkpoints; // the fingerprint after each whole second of game time
+    uint64_t final_fingerprint = 0;
+};
+
+// --- the starting state ---
+std::vector<uint8_t> save_game_state(game_record *game);
+// Reads a state written by save_game_state into a record that new_game has set up (its tanks
+// are taken over in place). On a fault: false, *error says what, the generator is as it was,
+// and the record's lists are to be thrown away (the next new_game does).
+bool load_game_state(game_record *game, const uint8_t *data, size_t size, std::string *error);
+
+// --- the file ---
+std::vector<uint8_t> encode_replay(const replay &r);
+// False with *error naming the fault for anything that is not a whole, undamaged replay of a
+// format this program reads; a replay of another simulation version is read (the caller says
+// so). Never allocates beyond what the bytes could hold.
+bool decode_replay(const uint8_t *data, size_t size, replay *r, std::string *error);
+
+// --- recording the game being played ---
+// A game begins (its new_game done, the playing state set): its recording starts afresh, and
+// one still open ends unfinished.
+void record_start(game_record *game);
+// A frame of the recorded game, before it runs: its time, its kind and the controls held.
+void record_frame(game_record *game, int dt, uint8_t kind, int actions);
+// After a playing frame: a checkpoint for each second of game time completed, and the end of
+// the recording when the game ended in it.
+void record_after_frame(game_record *game);
+// The game stops before its end (quit, window closed, a reset on the title): the recording is
+// written, marked unfinished.
+void record_stop(game_record *game);
+// The recording in progress, or the last one made; null before the first game.
+const replay *current_recording();
+// Where `last.hmr` goes; the recorder makes the folder. "" records without writing (tests).
+void set_replay_folder(const std::string &folder);
+
+// --- playing a replay back ---
+enum : int {
+    PLAYBACK_VERIFIED = 0, // every fingerprint agreed
+    PLAYBACK_DRIFTED = 1,  // a fingerprint disagreed at drift_second
+    PLAYBACK_OTHER_SIMULATION = 2,
+    PLAYBACK_DAMAGED = 3, // the starting state does not load
+};
+
+struct playback_result {
+    int outcome = PLAYBACK_DAMAGED;
+    std::string fault; // for a damaged replay
+    uint32_t drift_second = 0;
+    int score = 0;
+    uint32_t ticks = 0;
+    uint64_t fingerprint = 0;
+};
+
+// A record as a replay starts: the field built from the replay's seed, a new game and then the
+// replay's starting state. Null (with *error) when the state does not load.
+game_record *start_playback(const replay &r, std::string *error);
+// Runs frame `index` of the replay on the record, as the live frame ran it.
+void play_replay_frame(game_record *game, const replay &r, size_t index);
+// The whole replay headless, checking every checkpoint and the final fingerprint.
+playback_result verify_replay(const replay &r);
+void free_playback(game_record *game);

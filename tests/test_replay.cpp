@@ -1,0 +1,196 @@
+// SPDX-FileCopyrightText: 2026 The Hollowmere developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// Replays: a game recorded through the frame loop (the scripted pilot at the keys, frame times
+// that jitter, a long frame, the menu opened with its settings changed) plays back to the same
+// score and fingerprint from its file; a changed control or another simulation version is
+// told apart; and damaged files and states are refused with their fault, whatever the damage.
+
+#include "combat/combat.h"
+#include "core/core.h"
+#include "render/render.h"
+#include "replay/replay.h"
+#include "world/world.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// One recorded game; the frame loop's own dispatch runs every frame.
+replay record_game(unsigned seed, int frames) {
+    driver_options o{.seed = seed, .pilot = PILOT_COLLECTOR, .field = true};
+    game_record *g = start_headless_game(o);
+    set_replay_folder("");
+    record_start(g);
+    const int jitter[] = {10, 11, 9, 10, 12, 8};
+    for (int i = 0; i < frames && !(g->flags & FLAG_GAME_OVER); ++i) {
+        if (i == 700) g->flags |= FLAG_MENU; // as escape opens it
+        if (i == 703) {
+            g->settings.display_flags ^= SHOW_SMOKE;
+            g->settings.smoke_detail = smoke_detail_table[4];
+        }
+        if (i == 706) g->flags &= ~FLAG_MENU; // as "resume" closes it
+        if (i == 1200) g->settings.display_flags ^= SHOW_SMOKE;
+        drive_pilot(g, o);
+        int dt = i == 400 ? 250 : (g->flags & FLAG_MENU) ? 100 : jitter[i % 6];
+        advance_frame(g, dt);
+    }
+    record_stop(g);
+    replay r = *current_recording();
+    free_headless_game(g);
+    return r;
+}
+
+std::vector<uint8_t> resealed(std::vector<uint8_t> bytes) {
+    uint64_t h = 14695981039346656037ull;
+    for (size_t i = 0; i + 8 < bytes.size(); ++i)
+        h = (h ^ bytes[i]) * 1099511628211ull;
+    for (int i = 0; i < 8; ++i)
+        bytes[bytes.size() - 8 + i] = static_cast<uint8_t>(h >> (8 * i));
+    return bytes;
+}
+
+TEST(Replay, ARecordedGamePlaysBackFromItsFileToTheSameScoreAndFingerprint) {
+    replay live = record_game(29, 6000);
+    ASSERT_GT(live.frames.size(), 5000u);
+    EXPECT_EQ(live.settings.size(), 2u) << "the menu's change and the later one";
+    EXPECT_FALSE(live.checkpoints.empty());
+
+    std::vector<uint8_t> bytes = encode_replay(live);
+    replay back;
+    std::string error;
+    ASSERT_TRUE(decode_replay(bytes.data(), bytes.size(), &back, &error)) << error;
+    EXPECT_EQ(encode_replay(back), bytes) << "the file says all the recording holds";
+    replay bare = live;
+    bare.frames.clear();
+    bare.checkpoints.clear();
+    size_t per_game = encode_replay(bare).size(); // the header and the starting state
+    EXPECT_LT(per_game, 2048u);
+    EXPECT_LT(bytes.size() - per_game, 4096u * live.duration_ms / 60000) << "within 4 KB a minute of play";
+
+    playback_result p = verify_replay(back);
+    EXPECT_EQ(p.outcome, PLAYBACK_VERIFIED) << "drift at " << p.drift_second << " s " << p.fault;
+    EXPECT_EQ(p.score, live.score);
+    EXPECT_EQ(p.ticks, live.ticks);
+    EXPECT_EQ(p.fingerprint, live.final_fingerprint);
+
+    replay changed = back;
+    size_t at = 3000;
+    changed.frames[at].actions ^= ACT_FIRE;
+    playback_result d = verify_replay(changed);
+    EXPECT_EQ(d.outcome, PLAYBACK_DRIFTED);
+    uint32_t ms_before = 0;
+    for (size_t i = 0; i < at; ++i)
+        ms_before += changed.frames[i].dt_ms;
+    EXPECT_GE(d.drift_second * 1000, ms_before) << "found where it begins, not before";
+
+    replay other = back;
+    other.simulation += 1;
+    EXPECT_EQ(verify_replay(other).outcome, PLAYBACK_OTHER_SIMULATION);
+}
+
+TEST(Replay, DamagedFilesAreRefusedWithTheirFault) {
+    replay live = record_game(7, 800);
+    const std::vector<uint8_t> good = encode_replay(live);
+    replay r;
+    std::string error;
+    for (size_t n = 0; n < good.size(); n += (n < 64 ? 1 : 37)) {
+        EXPECT_FALSE(decode_replay(good.data(), n, &r, &error)) << "cut at " << n;
+        EXPECT_FALSE(error.empty());
+    }
+    for (size_t i = 0; i < good.size(); i += 13) {
+        std::vector<uint8_t> flipped = good;
+        flipped[i] ^= static_cast<uint8_t>(1 << (i % 8));
+        EXPECT_FALSE(decode_replay(flipped.data(), flipped.size(), &r, &error)) << "bit flipped at " << i;
+    }
+    const struct {
+        const char *what;
+        size_t offset;
+        std::vector<uint8_t> bytes;
+        const char *says;
+    } cases[] = {
+        {"another file", 0, {'R', 'I', 'F', 'F'}, "not a replay"},
+        {"a later format", 4, {2, 0}, "format 2"},
+        {"a header longer than the file", 6, {0xff, 0xff}, "truncated in the header"},
+        {"a name of 200 bytes", 15, {200}, "longer than"},
+        {"a complete flag of 7", 0, {}, "complete flag"},
+    };
+    size_t header = 8;
+    size_t name_at = header + 4 + 1 + good[header + 4] + 8; // simulation, version, date
+    size_t complete_at = name_at + 1 + good[name_at] + 12;
+    for (const auto &c : cases) {
+        std::vector<uint8_t> bad = good;
+        size_t at = c.offset;
+        if (std::string(c.what) == "a name of 200 bytes") at = name_at;
+        if (std::string(c.what) == "a complete flag of 7") {
+            at = complete_at;
+            bad[at] = 7;
+        }
+        for (size_t i = 0; i < c.bytes.size(); ++i)
+            bad[at + i] = c.bytes[i];
+        bad = resealed(bad);
+        EXPECT_FALSE(decode_replay(bad.data(), bad.size(), &r, &error)) << c.what;
+        EXPECT_NE(error.find(c.says), std::string::npos) << c.what << ": " << error;
+    }
+
+    // A frame count of four thousand million, sealed: refused without allocating it.
+    std::vector<uint8_t> huge = good;
+    size_t at = complete_at + 1;
+    for (int s = 0; s < 2; ++s) {
+        uint32_t n =
+            huge[at] | huge[at + 1] << 8 | huge[at + 2] << 16 | static_cast<uint32_t>(huge[at + 3]) << 24;
+        at += 4 + n;
+    }
+    for (int i = 0; i < 4; ++i)
+        huge[at + 4 + i] = 0xff;
+    huge = resealed(huge);
+    EXPECT_FALSE(decode_replay(huge.data(), huge.size(), &r, &error));
+    EXPECT_NE(error.find("more frames"), std::string::npos) << error;
+}
+
+TEST(Replay, AStateTakenUpPlaysOnAsTheOriginalAndADamagedOneIsRefused) {
+    driver_options o{.seed = 3, .pilot = PILOT_COLLECTOR, .field = true};
+    game_record *g = start_headless_game(o);
+    for (int i = 0; i < 3000; ++i) {
+        drive_pilot(g, o);
+        headless_tick(g, o);
+    }
+    std::vector<uint8_t> state = save_game_state(g);
+    const uint64_t fingerprint = state_fingerprint(g);
+    random_snapshot random = save_random();
+
+    replay r;
+    r.start_state = state;
+    r.field_state.clear();
+    game_record *copy = start_playback(r, nullptr);
+    ASSERT_NE(copy, nullptr);
+    // The copy has no field of its own: give it the original's heights to compare all else.
+    copy->field = build_field(180.0f, 180.0f, 25, 25);
+    copy->field->vertices = g->field->vertices;
+    restore_random(random);
+    EXPECT_EQ(state_fingerprint(copy), fingerprint);
+    free_playback(copy);
+
+    game = g;
+    restore_random(random);
+    for (size_t n : {size_t{0}, size_t{3}, state.size() / 2, state.size() - 1}) {
+        game_record *fresh = new_game_record();
+        default_settings(&fresh->settings);
+        register_game_tank_types(fresh);
+        game = fresh;
+        new_game(fresh);
+        random_snapshot before = save_random();
+        std::string error;
+        EXPECT_FALSE(load_game_state(fresh, state.data(), n, &error)) << n;
+        EXPECT_FALSE(error.empty());
+        random_snapshot after = save_random();
+        EXPECT_EQ(std::vector<uint32_t>(before.word, before.word + 31),
+                  std::vector<uint32_t>(after.word, after.word + 31))
+            << "the generator as it was";
+        free_headless_game(fresh);
+    }
+    game = g;
+    free_headless_game(g);
+}
+
+} // namespace
