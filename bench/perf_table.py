@@ -6,6 +6,9 @@
 measured in the same run. Usage: perf_table.py BUILD_DIR   (scripts/perf-table.sh runs it)
 
 - game tick, typical and stress, against a 16.7 ms frame (bench_tick)
+- replays: verifying a ten-minute game against its length, the recorder's share of a 16.7 ms
+  frame (on average and in its dearest frame, which writes last.hmr), bytes per minute of play
+  (bench_replay)
 - the audio mixer against real time (bench_mixer)
 - world updates against a 16.7 ms frame (bench_world)
 - pack decoding against a plain memory copy of the same bytes (bench_pack)
@@ -67,6 +70,17 @@ def benchmark_figures():
         label = "typical play" if "Typical" in b["name"] else "stress"
         row("game tick, " + label, "%.4f%%" % b["frame_pct"], "of a 16.7 ms frame",
             "< 0.1%" if "Typical" in b["name"] else "< 1%")
+    for b in run_benchmark("bench_replay"):
+        if "times_real_time" in b:
+            row("replay verify, a %.0f-minute game" % b["game_minutes"],
+                "%.3f s (%.0f x)" % (b["verify_seconds"], b["times_real_time"]),
+                "real time: %.0f s" % (b["game_minutes"] * 60), "< 0.3 s (>= 2000 x)")
+        elif "frame_pct" in b:
+            row("replay recording, per frame", "%.4f%%" % b["frame_pct"], "of a 16.7 ms frame", "< 1%")
+            row("replay recording, dearest frame (writes last.hmr)", "%.3f%%" % b["dearest_frame_pct"],
+                "of a 16.7 ms frame")
+            row("replay file", "%.0f bytes a minute" % b["bytes_per_minute"], "of play at 100 frames a second",
+                "<= 4096")
     for b in run_benchmark("bench_mixer"):
         row("mixer, 512 frames, 32 instances", "%.4f%%" % b["percent_of_realtime"], "of real time (32 ms)",
             "< 0.1%")

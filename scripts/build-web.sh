@@ -59,6 +59,8 @@ check_objects=()
 compile_list em++ "$flags" objects "${sources[@]}"
 compile_list emcc "$math_flags" math_objects third_party/musl-math/*.c
 compile_list em++ "$flags" check_objects tests/sim/sim_check.cpp
+tool_objects=()
+compile_list em++ "$flags" tool_objects tools/replay_tool.cpp
 if [ ${#stale[@]} -gt 0 ]; then
   printf '%s\0' "${stale[@]}" | xargs -0 -P 2 -n 4 sh -c '$0 $1 -c "$2" -o "$3"'
 fi
@@ -80,7 +82,13 @@ done
 em++ -O2 "${game_objects[@]}" "${check_objects[@]}" -o "$out/sim_check.js" \
   -sENVIRONMENT=node -sSINGLE_FILE=1 -sEXIT_RUNTIME=1 -sLEGACY_GL_EMULATION=1 -sGL_UNSAFE_OPTS=0 \
   -sALLOW_MEMORY_GROWTH=1 \
-  --js-library src/platform/web/library_hollowmere.js
+  --js-library src/platform/web/library_hollowmere.js --pre-js web/node-pre.js
+# hollowmere-replay for Node.js, the desktops' tool with the browser's simulation: the files it
+# is given are the host's (NODERAWFS), e.g. `node build-web/hollowmere-replay.js verify FILE`.
+em++ -O2 "${game_objects[@]}" "${tool_objects[@]}" -o "$out/hollowmere-replay.js" \
+  -sENVIRONMENT=node -sNODERAWFS=1 -sSINGLE_FILE=1 -sEXIT_RUNTIME=1 -sLEGACY_GL_EMULATION=1 \
+  -sGL_UNSAFE_OPTS=0 -sALLOW_MEMORY_GROWTH=1 \
+  --js-library src/platform/web/library_hollowmere.js --pre-js web/node-pre.js
 version=$(sed -n 's/^project(hollowmere VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
 sed "s/@VERSION@/$version/" web/index.html > "$out/index.html"
 # The game's licence and the font texture's, which the page's footer links.

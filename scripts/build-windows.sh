@@ -66,7 +66,7 @@ cmake -S "$top" -B "$game" -G Ninja -DCMAKE_BUILD_TYPE=Release \
 if [ $tests = ON ]; then
   cmake --build "$game" -j 2
 else
-  cmake --build "$game" -j 2 --target hollowmere
+  cmake --build "$game" -j 2 --target hollowmere hollowmere-replay
 fi
 version="$(cat "$game/version.txt")"
 
@@ -76,6 +76,7 @@ stage="$out/stage/$name"
 rm -rf "$out/stage"
 mkdir -p "$stage"
 x86_64-w64-mingw32-strip -o "$stage/hollowmere.exe" "$game/hollowmere.exe"
+x86_64-w64-mingw32-strip -o "$stage/hollowmere-replay.exe" "$game/hollowmere-replay.exe"
 x86_64-w64-mingw32-strip -o "$stage/SDL.dll" "$sdl/bin/SDL.dll"
 cp "$top/build/hollowmere.data" "$stage/"
 sed "s/@VERSION@/$version/; s/\$/\r/" "$top/packaging/windows/README.txt" >"$stage/README.txt"

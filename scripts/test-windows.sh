@@ -12,7 +12,7 @@ out="${HOLLOWMERE_WINDOWS_BUILD:-$top/build-windows}"
 began=$(date +%s)
 
 "$top/scripts/build-windows.sh" --tests
-"$top/scripts/build.sh" wm_close >/dev/null
+"$top/scripts/build.sh" wm_close hollowmere-replay >/dev/null
 version="$(cat "$out/game/version.txt")"
 
 prefix="$(mktemp -d)"
@@ -28,7 +28,8 @@ trap cleanup EXIT
 )
 
 HOLLOWMERE_SETUP="$out/hollowmere-$version-setup.exe" HOLLOWMERE_ZIP="$out/hollowmere-$version-windows.zip" \
-  WM_CLOSE_BIN="$top/build/tests/wm_close" HOLLOWMERE_BUILD="$out" \
+  WM_CLOSE_BIN="$top/build/tests/wm_close" HOLLOWMERE_REPLAY_BIN="$top/build/tools/hollowmere-replay" \
+  HOLLOWMERE_BUILD="$out" \
   /usr/bin/python3 "$top/tests/windows/test_wine.py"
 
 echo "test-windows: the Windows stage took $(($(date +%s) - began)) s"

@@ -5,25 +5,43 @@
 // that jitter, a long frame, the menu opened with its settings changed) plays back to the same
 // score and fingerprint from its file; a changed control or another simulation version is
 // told apart; and damaged files and states are refused with their fault, whatever the damage.
+// The stored golden replays (tests/replays/) are games recorded here: HOLLOWMERE_UPDATE_GOLDEN=1
+// writes them afresh, with the line each verifies to, which the test command has
+// hollowmere-replay check natively, under Wine and under Node.js.
 
 #include "combat/combat.h"
 #include "core/core.h"
+#include "platform/platform.h"
 #include "render/render.h"
 #include "replay/replay.h"
 #include "world/world.h"
 
 #include <gtest/gtest.h>
 
+#include <cinttypes>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
 namespace {
 
-// One recorded game; the frame loop's own dispatch runs every frame.
-replay record_game(unsigned seed, int frames) {
-    driver_options o{.seed = seed, .pilot = PILOT_COLLECTOR, .field = true};
+struct game_plan {
+    unsigned seed;
+    int frames;                     // at most this many
+    int pilot_frames = INT_MAX;     // the collector pilot plays this many, then leaves the keys
+    bool to_every_power_up = false; // ends 100 frames after the player's tank has held every kind
+};
+
+// One recorded game; the frame loop's own dispatch runs every frame. *kinds gathers the
+// power-up bits the player's tank held.
+replay record_game(const game_plan &plan, int *kinds = nullptr) {
+    driver_options o{.seed = plan.seed, .pilot = PILOT_COLLECTOR, .field = true};
     game_record *g = start_headless_game(o);
     set_replay_folder("");
     record_start(g);
     const int jitter[] = {10, 11, 9, 10, 12, 8};
-    for (int i = 0; i < frames && !(g->flags & FLAG_GAME_OVER); ++i) {
+    int held = 0, ending = -1;
+    for (int i = 0; i < plan.frames && i != ending && !(g->flags & FLAG_GAME_OVER); ++i) {
         if (i == 700) g->flags |= FLAG_MENU; // as escape opens it
         if (i == 703) {
             g->settings.display_flags ^= SHOW_SMOKE;
@@ -31,13 +49,17 @@ replay record_game(unsigned seed, int frames) {
         }
         if (i == 706) g->flags &= ~FLAG_MENU; // as "resume" closes it
         if (i == 1200) g->settings.display_flags ^= SHOW_SMOKE;
+        if (i == plan.pilot_frames) o.pilot = PILOT_IDLE;
         drive_pilot(g, o);
         int dt = i == 400 ? 250 : (g->flags & FLAG_MENU) ? 100 : jitter[i % 6];
         advance_frame(g, dt);
+        if (g->player) held |= g->player->power_ups;
+        if (plan.to_every_power_up && held == 0x3f && ending < 0) ending = i + 100;
     }
     record_stop(g);
     replay r = *current_recording();
     free_headless_game(g);
+    if (kinds) *kinds = held;
     return r;
 }
 
@@ -51,7 +73,7 @@ std::vector<uint8_t> resealed(std::vector<uint8_t> bytes) {
 }
 
 TEST(Replay, ARecordedGamePlaysBackFromItsFileToTheSameScoreAndFingerprint) {
-    replay live = record_game(29, 6000);
+    replay live = record_game({.seed = 29, .frames = 6000});
     ASSERT_GT(live.frames.size(), 5000u);
     EXPECT_EQ(live.settings.size(), 2u) << "the menu's change and the later one";
     EXPECT_FALSE(live.checkpoints.empty());
@@ -90,7 +112,7 @@ TEST(Replay, ARecordedGamePlaysBackFromItsFileToTheSameScoreAndFingerprint) {
 }
 
 TEST(Replay, DamagedFilesAreRefusedWithTheirFault) {
-    replay live = record_game(7, 800);
+    replay live = record_game({.seed = 7, .frames = 800});
     const std::vector<uint8_t> good = encode_replay(live);
     replay r;
     std::string error;
@@ -191,6 +213,64 @@ TEST(Replay, AStateTakenUpPlaysOnAsTheOriginalAndADamagedOneIsRefused) {
     }
     game = g;
     free_headless_game(g);
+}
+
+TEST(Replay, TheGoldenReplaysAreTheGamesTheirPlansPlay) {
+    const struct {
+        const char *file;
+        game_plan plan;
+    } goldens[] = {
+        // In the order of their names, as the tests list the files.
+        {"every_power_up.hmr", {.seed = 17, .frames = 100000, .to_every_power_up = true}},
+        // A whole game to its end: the pilot plays the first minute, then the enemies win.
+        {"whole_game.hmr", {.seed = 6, .frames = 100000, .pilot_frames = 6000}},
+    };
+    const char *update = getenv("HOLLOWMERE_UPDATE_GOLDEN");
+    const std::string folder = HOLLOWMERE_SOURCE_DIR "/tests/replays/";
+    std::string lines;
+    for (const auto &gold : goldens) {
+        SCOPED_TRACE(gold.file);
+        int kinds = 0;
+        replay live = record_game(gold.plan, &kinds);
+        if (gold.plan.to_every_power_up)
+            EXPECT_EQ(kinds, 0x3f) << "the player's tank held every kind";
+        else
+            EXPECT_TRUE(live.complete) << "the game ran to its end";
+        char line[160];
+        snprintf(line, sizeof line, "%s: verified: score %d, %u ticks, fingerprint %016" PRIx64 "\n",
+                 gold.file, live.score, live.ticks, live.final_fingerprint);
+        lines += line;
+        std::string path = folder + gold.file;
+        if (update && strcmp(update, "1") == 0) {
+            std::vector<uint8_t> bytes = encode_replay(live);
+            FILE *f = open_file(path.c_str(), "wb");
+            ASSERT_NE(f, nullptr) << path;
+            EXPECT_EQ(fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
+            EXPECT_EQ(fclose(f), 0);
+            continue;
+        }
+        size_t size = 0;
+        int error = 0;
+        uint8_t *stored = read_file_bytes(path.c_str(), &size, &error);
+        ASSERT_NE(stored, nullptr) << path << ": " << strerror(error);
+        replay kept;
+        std::string why;
+        bool read = decode_replay(stored, size, &kept, &why);
+        free(stored);
+        ASSERT_TRUE(read) << why;
+        // All but the day and the build it was made with is the game played now.
+        live.date = kept.date;
+        live.game_version = kept.game_version;
+        EXPECT_EQ(encode_replay(live), encode_replay(kept))
+            << "the game now ends with score " << live.score << " after " << live.ticks
+            << " ticks; a changed simulation renews the goldens (HOLLOWMERE_UPDATE_GOLDEN=1)";
+    }
+    if (update && strcmp(update, "1") == 0) {
+        FILE *f = open_file((folder + "expected.txt").c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        EXPECT_GE(fputs(lines.c_str(), f), 0);
+        EXPECT_EQ(fclose(f), 0);
+    }
 }
 
 } // namespace

@@ -46,6 +46,7 @@ Section "Hollowmere"
   SetShellVarContext all
   SetOutPath "$INSTDIR"
   File "${STAGE}\hollowmere.exe"
+  File "${STAGE}\hollowmere-replay.exe"
   File "${STAGE}\SDL.dll"
   File "${STAGE}\hollowmere.data"
   File "${STAGE}\README.txt"
@@ -74,6 +75,7 @@ SectionEnd
 Section "Uninstall"
   SetShellVarContext all
   Delete "$INSTDIR\hollowmere.exe"
+  Delete "$INSTDIR\hollowmere-replay.exe"
   Delete "$INSTDIR\SDL.dll"
   Delete "$INSTDIR\hollowmere.data"
   Delete "$INSTDIR\README.txt"

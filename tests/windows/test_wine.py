@@ -4,12 +4,15 @@
 """The Windows release played under Wine, as a Windows player gets it: the installer runs
 silently into a fresh Wine prefix; the installed game, started from a console in another
 folder, shows the title, starts a game on space, drives and fires on real keys and closes on
-WM_CLOSE, writing %APPDATA%\\Hollowmere\\hollowmere.cfg; a second run changes a setting in the
-menu and writes the file again over the first; the zip's game, unzipped elsewhere, starts from
-yet another folder and keeps the changed setting; the uninstaller leaves the settings behind.
+WM_CLOSE, writing %APPDATA%\\Hollowmere\\hollowmere.cfg and the game's replay, which the installed
+hollowmere-replay.exe and the native tool verify to the same line; a second run changes a
+setting in the menu and writes the file again over the first; the zip's game, unzipped
+elsewhere, starts from yet another folder and keeps the changed setting; the uninstaller leaves
+the settings behind.
 
 Environment (set by scripts/test-windows.sh): HOLLOWMERE_SETUP, HOLLOWMERE_ZIP, WM_CLOSE_BIN,
-HOLLOWMERE_BUILD (screenshots go to its screenshots/ folder)."""
+HOLLOWMERE_REPLAY_BIN (the native hollowmere-replay), HOLLOWMERE_BUILD (screenshots go to its
+screenshots/ folder)."""
 
 import glob
 import os
@@ -27,6 +30,7 @@ from harness import Game, check, fail  # noqa: E402
 
 SETUP = os.environ.get("HOLLOWMERE_SETUP", "")
 ZIP = os.environ.get("HOLLOWMERE_ZIP", "")
+NATIVE_REPLAY_TOOL = os.environ.get("HOLLOWMERE_REPLAY_BIN", "")
 INSTALL_DIR = "C:\\Games\\Hollowmere"
 SHOW_RADAR = 0x10000
 
@@ -111,6 +115,23 @@ def play_and_close(xvfb, wine, exe, shot):
     return data
 
 
+def replay_verifies(wine):
+    """The replay of the game just closed verifies with the installed tool under Wine, and with
+    the native one to the same line."""
+    folder = os.path.join(os.path.dirname(wine.settings_path()), "replays")
+    check(os.path.exists(os.path.join(folder, "last.hmr")),
+          "the game's replay is kept in %APPDATA%\\Hollowmere\\replays")
+    lines = []
+    for command in (["wine", INSTALL_DIR + "\\hollowmere-replay.exe"], [NATIVE_REPLAY_TOOL]):
+        run = subprocess.run(command + ["verify", "last.hmr"], cwd=folder, env=wine.env, capture_output=True,
+                             text=True, timeout=120)
+        lines.append(run.stdout.replace("\r", "").strip())
+        tool = os.path.basename(command[-1].replace("\\", "/"))
+        check(run.returncode == 0 and ": verified: score " in lines[-1],
+              "%s verifies the replay (got %r, status %d)" % (tool, lines[-1], run.returncode))
+    check(lines[0] == lines[1], "Windows and Linux verify the replay alike: %s" % lines)
+
+
 def turn_radar_off(xvfb, wine, exe):
     """Second run: the menu switches the radar off; closing writes the file again."""
     game = start_game(xvfb, wine, exe)
@@ -135,7 +156,8 @@ def test(xvfb):
     try:
         wine.run(["wine", SETUP, "/S", "/D=" + INSTALL_DIR], timeout=180)
         installed = wine.unix_path(INSTALL_DIR)
-        for name in ("hollowmere.exe", "SDL.dll", "hollowmere.data", "README.txt", "LICENSE.txt", "uninstall.exe"):
+        for name in ("hollowmere.exe", "hollowmere-replay.exe", "SDL.dll", "hollowmere.data", "README.txt",
+                     "LICENSE.txt", "uninstall.exe"):
             check(os.path.exists(os.path.join(installed, name)), "the installer put %s in place" % name)
         links = glob.glob(os.path.join(wine.prefix, "drive_c", "ProgramData", "Microsoft", "Windows",
                                        "Start Menu", "Programs", "Hollowmere", "Hollowmere.lnk"))
@@ -146,6 +168,7 @@ def test(xvfb):
         check(settings_field(first, 28) & SHOW_RADAR, "the radar is on after the first run")
         check(not any(os.path.exists(os.path.join(installed, n)) for n in ("stdout.txt", "stderr.txt")),
               "SDL writes no stdout.txt or stderr.txt beside the game")
+        replay_verifies(wine)
 
         turn_radar_off(xvfb, wine, exe)
         second = wine.read_settings()
@@ -158,6 +181,8 @@ def test(xvfb):
             z.extractall(unzipped)
         folders = glob.glob(os.path.join(unzipped, "Hollowmere-*", "hollowmere.exe"))
         check(len(folders) == 1, "the zip holds one folder with the game")
+        check(os.path.exists(os.path.join(os.path.dirname(folders[0]), "hollowmere-replay.exe")),
+              "the zip holds hollowmere-replay.exe beside the game")
         game = start_game(xvfb, wine, folders[0])
         try:
             check(title_shows(game, "wine_zip_title"), "the zip's game shows the title started from elsewhere")
@@ -173,7 +198,9 @@ def test(xvfb):
         end = time.time() + 30
         while time.time() < end and os.path.exists(os.path.join(installed, "hollowmere.exe")):
             time.sleep(0.5)  # the uninstaller runs on from a copy of itself
-        check(not os.path.exists(os.path.join(installed, "hollowmere.exe")), "the uninstaller removes the game")
+        tools = ("hollowmere.exe", "hollowmere-replay.exe")
+        check(not any(os.path.exists(os.path.join(installed, n)) for n in tools),
+              "the uninstaller removes the game and its replay tool")
         check(wine.read_settings() == third, "the uninstaller leaves the player's settings and scores")
     finally:
         shutil.rmtree(unzipped, ignore_errors=True)
