@@ -12,6 +12,8 @@
 #include "replay/replay.h"
 #include "world/world.h"
 
+#include "support/test_support.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -194,3 +196,62 @@ TEST(Replay, AStateTakenUpPlaysOnAsTheOriginalAndADamagedOneIsRefused) {
 }
 
 } // namespace
+
+namespace {
+
+// A game of the idle pilot recorded to its end (every barrel gone), in `folder`.
+game_record *finished_game(const std::string &folder) {
+    driver_options o{.seed = 17, .pilot = PILOT_IDLE};
+    game_record *g = start_headless_game(o);
+    set_replay_folder(folder);
+    record_start(g);
+    for (int i = 0; i < 200000 && !(g->flags & FLAG_GAME_OVER); ++i)
+        advance_frame(g, 20);
+    return g;
+}
+
+} // namespace
+
+TEST(Replay, AHighScoreEntryKeepsItsGameUntilItLeavesTheTable) {
+    scratch_dir dir;
+    const std::string folder = dir.file("replays");
+    game_record *g = finished_game(folder);
+    ASSERT_TRUE(g->flags & FLAG_GAME_OVER);
+    ASSERT_NE(finished_recording(), nullptr);
+    for (int i = 0; i < HIGH_SCORE_COUNT; ++i)
+        g->settings.high_scores[i] = -10000 - i; // a table the idle game's score enters at the top
+    insert_high_score(g, g->score, "ada");
+    keep_replay_for_entry(g, g->score, "ada");
+
+    std::string kept = entry_replay_path(g, 0);
+    ASSERT_FALSE(kept.empty());
+    std::vector<uint8_t> bytes = read_file(kept);
+    replay r;
+    std::string error;
+    ASSERT_TRUE(decode_replay(bytes.data(), bytes.size(), &r, &error)) << error;
+    EXPECT_EQ(r.player, "ada");
+    EXPECT_EQ(r.score, g->score);
+    EXPECT_TRUE(r.complete);
+    EXPECT_EQ(verify_replay(r).outcome, PLAYBACK_VERIFIED);
+    std::vector<uint8_t> last = read_file(folder + "/last.hmr");
+    ASSERT_TRUE(decode_replay(last.data(), last.size(), &r, &error)) << error;
+    EXPECT_EQ(r.player, "ada") << "last.hmr has the name too";
+    for (int i = 1; i < HIGH_SCORE_COUNT; ++i)
+        EXPECT_EQ(entry_replay_path(g, i), "") << i;
+
+    // Another copy of the game puts a better score above it: the entry moves, its game with it.
+    game = g;
+    int score = g->score;
+    insert_high_score(g, score + 1, "bo");
+    EXPECT_EQ(entry_replay_path(g, 0), "");
+    EXPECT_EQ(entry_replay_path(g, 1), kept);
+
+    // Pushed off the table by ten better games, it loses its replay at the next change.
+    for (int i = 0; i < HIGH_SCORE_COUNT; ++i)
+        insert_high_score(g, score + 100 + i, "cy");
+    prune_table_replays(g);
+    EXPECT_TRUE(read_file(kept).empty()) << "the file is gone";
+    EXPECT_FALSE(read_file(folder + "/last.hmr").empty()) << "the latest game stays";
+    set_replay_folder("");
+    free_headless_game(g);
+}

@@ -224,6 +224,7 @@ void advance_frame(game_record *g, int dt) {
         if (g->flags & FLAG_QUALIFIES) {
             if (name_entry(dt)) {
                 insert_high_score(g, g->score, g->player_name);
+                keep_replay_for_entry(g, g->score, g->player_name);
                 g->flags ^= FLAG_QUALIFIES;
             }
         } else {

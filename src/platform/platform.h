@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 // Opens a file in a stdio mode ("rb", "wb", "r+b"); bytes go through unchanged.
 FILE *open_file(const char *path, const char *mode);
@@ -33,6 +34,10 @@ bool remove_file(const char *path);
 
 // Makes a folder unless it is there; false with errno set on failure.
 bool make_folder(const char *path);
+
+// The names of the files in a folder (not "." and ".."), in no particular order; none when the
+// folder cannot be read.
+std::vector<std::string> folder_files(const char *path);
 
 // The file a name stands for: symbolic links are followed (a relative one from the link's own
 // folder), so that a link stays and its target takes what is written.

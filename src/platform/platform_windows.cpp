@@ -140,6 +140,19 @@ bool remove_file(const char *path) {
     return _wremove(wide(path).c_str()) == 0;
 }
 
+std::vector<std::string> folder_files(const char *path) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found;
+    HANDLE h = FindFirstFileW((wide(path) + L"\\*").c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+        std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") names.push_back(utf8(name));
+    } while (FindNextFileW(h, &found));
+    FindClose(h);
+    return names;
+}
+
 bool make_folder(const char *path) {
     std::wstring w = wide(path);
     if (CreateDirectoryW(w.c_str(), nullptr)) return true;
