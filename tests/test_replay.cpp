@@ -18,8 +18,10 @@
 
 namespace {
 
-// One recorded game; the frame loop's own dispatch runs every frame.
-replay record_game(unsigned seed, int frames) {
+// One recorded game; the frame loop's own dispatch runs every frame. It ends after `frames`
+// frames, as quitting would, with the menu still open or just closed when asked.
+enum { END_PLAYING, END_IN_MENU, END_AFTER_MENU };
+replay record_game(unsigned seed, int frames, int ending = END_PLAYING) {
     driver_options o{.seed = seed, .pilot = PILOT_COLLECTOR, .field = true};
     game_record *g = start_headless_game(o);
     set_replay_folder("");
@@ -34,10 +36,15 @@ replay record_game(unsigned seed, int frames) {
         if (i == 706) g->flags &= ~FLAG_MENU; // as "resume" closes it
         if (i == 1200) g->settings.display_flags ^= SHOW_SMOKE;
         drive_pilot(g, o);
+        if (ending != END_PLAYING && i == frames - 3) g->flags |= FLAG_MENU;
+        if (ending == END_AFTER_MENU && i == frames - 1) g->flags &= ~FLAG_MENU;
         int dt = i == 400 ? 250 : (g->flags & FLAG_MENU) ? 100 : jitter[i % 6];
         advance_frame(g, dt);
     }
-    record_stop(g);
+    if (ending == END_AFTER_MENU)
+        record_flush(g); // as the browser keeps the game when its page goes
+    else
+        record_stop(g);
     replay r = *current_recording();
     free_headless_game(g);
     return r;
@@ -89,6 +96,14 @@ TEST(Replay, ARecordedGamePlaysBackFromItsFileToTheSameScoreAndFingerprint) {
     replay other = back;
     other.simulation += 1;
     EXPECT_EQ(verify_replay(other).outcome, PLAYBACK_OTHER_SIMULATION);
+
+    // Left in the menu (quit), or kept just after it closed: the playback ends alike.
+    for (int ending : {END_IN_MENU, END_AFTER_MENU}) {
+        replay left = record_game(31, 900, ending);
+        playback_result q = verify_replay(left);
+        EXPECT_EQ(q.outcome, PLAYBACK_VERIFIED) << ending << ": drift at " << q.drift_second;
+        EXPECT_FALSE(left.complete);
+    }
 }
 
 TEST(Replay, DamagedFilesAreRefusedWithTheirFault) {

@@ -69,7 +69,9 @@ static bool exit_planned = false;
 }
 
 void save_settings() {
-    if (game) write_settings(game, files().settings.c_str());
+    if (!game) return;
+    write_settings(game, files().settings.c_str());
+    record_flush(game); // a page may be closed next: the game so far, as it stands
 }
 
 void unplanned_exit() {

@@ -147,10 +147,16 @@ void record_after_frame(game_record *g) {
     if (g->flags & FLAG_GAME_OVER) {
         finish(g, true);
     } else if (since_flush_ms >= FLUSH_MS) {
-        recording.score = g->score;
-        recording.ticks = static_cast<uint32_t>(game_ticks_run - first_tick);
-        write_recording();
+        record_flush(g);
     }
+}
+
+void record_flush(game_record *g) {
+    if (!recording_open) return;
+    recording.score = g->score;
+    recording.ticks = static_cast<uint32_t>(game_ticks_run - first_tick);
+    recording.final_fingerprint = state_fingerprint(g);
+    write_recording();
 }
 
 void record_stop(game_record *g) {

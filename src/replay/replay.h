@@ -84,6 +84,8 @@ void record_after_frame(game_record *game);
 // The game stops before its end (quit, window closed, a reset on the title): the recording is
 // written, marked unfinished.
 void record_stop(game_record *game);
+// Writes the recording in progress as it stands, unfinished, and goes on recording.
+void record_flush(game_record *game);
 // The recording in progress, or the last one made; null before the first game.
 const replay *current_recording();
 // Where `last.hmr` goes; the recorder makes the folder. "" records without writing (tests).
