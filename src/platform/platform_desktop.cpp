@@ -1,6 +1,5 @@
 // What the desktops (Linux and Windows) share in the platform layer: a process that owns its
-// thread runs the frame loop until it exits, saves its settings at that exit, and makes its own
-// full screen.
+// thread runs the frame loop until it exits and saves its settings at that exit.
 
 #include "platform/platform.h"
 
@@ -10,7 +9,3 @@
 }
 
 void settings_checkpoint() {}
-
-bool full_screen_by_host(bool) {
-    return false;
-}

@@ -83,7 +83,9 @@ void settings_checkpoint() {
 
 // Full screen is the page's: asked for on the next key or click (a browser grants it only
 // inside one), with the canvas scaled to the screen keeping its shape.
-bool full_screen_by_host(bool fullscreen) {
+void prepare_first_window() {}
+
+bool prepare_video_mode(bool fullscreen) {
     EmscriptenFullscreenChangeEvent now;
     bool is_full = emscripten_get_fullscreen_status(&now) == EMSCRIPTEN_RESULT_SUCCESS && now.isFullscreen;
     if (fullscreen && !is_full) {
