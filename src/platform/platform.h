@@ -68,3 +68,7 @@ void prepare_first_window();
 // (full screen is a window over the monitor, made in platform_windows.cpp). The browser: full
 // screen is the page's, asked for here.
 bool prepare_video_mode(bool fullscreen);
+
+// Whether the host left its full screen on its own since last asked (the browser's Escape or
+// F11), so that the game's full-screen setting follows; never on the desktops.
+bool full_screen_left_by_host();

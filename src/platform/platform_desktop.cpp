@@ -9,3 +9,7 @@
 }
 
 void settings_checkpoint() {}
+
+bool full_screen_left_by_host() {
+    return false;
+}

@@ -91,11 +91,11 @@ void gl_layer::emit(GLenum mode) {
         if (n >= 1) sink.draw(GL_POINTS, v, n);
         return;
     case GL_LINES:
-        if (n >= 2) sink.draw(GL_LINES, v, n & ~size_t(1));
+        if (n >= 2 && !draw_wide_lines(GL_LINES, v, n & ~size_t(1))) sink.draw(GL_LINES, v, n & ~size_t(1));
         return;
     case GL_LINE_STRIP:
     case GL_LINE_LOOP:
-        if (n >= 2) sink.draw(mode, v, n);
+        if (n >= 2 && !draw_wide_lines(mode, v, n)) sink.draw(mode, v, n);
         return;
     case GL_TRIANGLES:
         if (n >= 3) sink.draw(GL_TRIANGLES, v, n - n % 3);

@@ -116,6 +116,19 @@ void gl_layer::replay_commands(const gl_command *first, size_t count, int depth)
 // Draws a batch from the list's buffer, first writing the caller's normal and texture coordinate
 // into its vertices where they take them and they have changed since the last call.
 void gl_layer::draw_batch(gl_list &list, gl_batch &b) {
+    if (b.mode == GL_LINES && state_.line_width > 1) { // drawn as quads from the list's own vertices
+        scratch_.clear();
+        for (uint32_t i = b.first; i < b.first + b.index_count; ++i) {
+            gl_vertex v = list.vertices[b.base + list.indices[i]];
+            if (b.inherited & ATTR_COLOR)
+                v.r = state_.color[0], v.g = state_.color[1], v.b = state_.color[2], v.a = state_.color[3];
+            if (b.inherited & ATTR_NORMAL)
+                v.nx = state_.normal[0], v.ny = state_.normal[1], v.nz = state_.normal[2];
+            if (b.inherited & ATTR_TEXCOORD) v.s = state_.texcoord[0], v.t = state_.texcoord[1];
+            scratch_.push_back(v);
+        }
+        if (draw_wide_lines(GL_LINES, scratch_.data(), scratch_.size())) return;
+    }
     if (!list.buffer)
         list.buffer = sink.make_buffer(list.vertices.data(), list.vertices.size(), list.indices.data(),
                                        list.indices.size());
