@@ -57,6 +57,8 @@ def measure(xvfb, command, env, pack, full_screen=False):
             game.keyup(key)
         game.keyup("space")
         values = samples(hud)[skip:]
+        if full_screen:
+            game.find_new_window()  # Wine may have made the window's X window anew meanwhile
         game.close(30)
     finally:
         game.cleanup()

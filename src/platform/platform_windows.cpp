@@ -414,8 +414,8 @@ SDL_Surface *SDL_GetVideoSurface() {
     return full.on && window == full.window ? &full.shown : window;
 }
 
-// In full screen the frame is stretched into the window first, outside any scissor the game left
-// on, with the bars cleared black and the game's clear colour kept.
+// In full screen the frame is stretched into the window first, with the bars (only they: the
+// picture covers the rest) cleared black, and the game's scissor and clear colour kept.
 void SDL_GL_SwapBuffers() {
     static auto real = sdl_call<void(SDLCALL *)()>("SDL_GL_SwapBuffers");
     if (!full.on) {
@@ -424,20 +424,29 @@ void SDL_GL_SwapBuffers() {
     }
     const framebuffer_calls &f = full.calls;
     GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+    GLint box[4];
     GLfloat clear[4];
+    glGetIntegerv(GL_SCISSOR_BOX, box);
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-    glDisable(GL_SCISSOR_TEST);
     f.bind_framebuffer(gl_read_framebuffer, full.framebuffer);
     f.bind_framebuffer(gl_draw_framebuffer, 0);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
+    // GL counts rows from the bottom; the picture is centred, so the same offsets serve.
     const SDL_Rect &p = full.picture;
-    // GL counts rows from the bottom; the picture is centred, so the same offset serves.
-    f.blit_framebuffer(0, 0, full.width, full.height, p.x, p.y, p.x + p.w, p.y + p.h, GL_COLOR_BUFFER_BIT,
-                       GL_LINEAR);
+    int w = full.window->w, h = full.window->h, right = p.x + p.w, top = p.y + p.h;
+    const GLint bars[4][4] = {{0, 0, p.x, h}, {right, 0, w - right, h}, {0, 0, w, p.y}, {0, top, w, h - top}};
+    glEnable(GL_SCISSOR_TEST);
+    glClearColor(0, 0, 0, 1);
+    for (const auto &bar : bars) {
+        if (bar[2] <= 0 || bar[3] <= 0) continue;
+        glScissor(bar[0], bar[1], bar[2], bar[3]);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    glDisable(GL_SCISSOR_TEST);
+    f.blit_framebuffer(0, 0, full.width, full.height, p.x, p.y, right, top, GL_COLOR_BUFFER_BIT, GL_LINEAR);
     real();
     f.bind_framebuffer(gl_framebuffer, full.framebuffer);
     glClearColor(clear[0], clear[1], clear[2], clear[3]);
+    glScissor(box[0], box[1], box[2], box[3]);
     if (scissor) glEnable(GL_SCISSOR_TEST);
 }
 
