@@ -21,7 +21,9 @@ settings written), and that Escape does not also open the game's menu.
 
 import os
 import struct
+import subprocess
 import sys
+import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -108,6 +110,18 @@ def lit_columns(png, row):
     w, _, data = harness.read_png_bytes(path)
     lit = [x for x in range(w) if sum(data[(row * w + x) * 3:(row * w + x) * 3 + 3]) > 12]
     return (lit[0], lit[-1]) if lit else (0, -1)
+
+
+def verify_natively(data):
+    """What the native hollowmere-replay says of a replay's bytes (after the file's name)."""
+    tool = os.path.join(os.environ.get("HOLLOWMERE_BUILD", ""), "tools", "hollowmere-replay")
+    with tempfile.NamedTemporaryFile(suffix=".hmr", delete=False) as f:
+        f.write(data)
+    try:
+        r = subprocess.run([tool, "verify", f.name], capture_output=True, text=True, timeout=120)
+        return (r.stdout + r.stderr).strip().split(": ", 1)[-1]
+    finally:
+        os.remove(f.name)
 
 
 def read_settings(browser):
@@ -345,6 +359,13 @@ def main():
         browser.pump(1.5)
         saved = read_settings(browser)
         check(saved is not None and level_of(saved) < 0.75, "closing the menu writes the lowered audio level")
+        # The game so far is kept beside the settings, and the desktop's tool verifies it: the
+        # browser's simulation, driven by real keys, is the desktop's.
+        kept = browser.evaluate("FS.analyzePath('/save/replays/last.hmr').exists ? "
+                                "Array.from(FS.readFile('/save/replays/last.hmr')) : null")
+        check(kept is not None, "the game's replay is kept in /save/replays/last.hmr")
+        verified = verify_natively(bytes(kept))
+        check(verified.startswith("verified: score "), "the desktop's hollowmere-replay verifies it: " + verified)
         browser.open(server.url("index.html?start"))
         browser.wait_for("typeof FS !== 'undefined' && FS.analyzePath('/save/hollowmere.cfg').exists", 60,
                          "the settings after a reload")
