@@ -13,8 +13,9 @@
 #include <cstdlib>
 
 // One frame. A name entered or the menu closed is a checkpoint, where a host that may end the
-// game without an exit keeps the settings.
+// game without an exit keeps the settings; a full screen the host left on its own is off.
 static void frame() {
+    if (full_screen_left_by_host()) game->settings.fullscreen = 0;
     int before = game->flags;
     poll_events();
     run_frame();

@@ -3,9 +3,11 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 
 """Frames per second of the Windows build under Wine against the native build, on one X server
-in one run: each plays the same scripted stretch (a game started, driving and turning with fire
-held) while Mesa's heads-up display writes the frame rate once a second to a file. Both draw
-through the same Mesa, so the difference is what Wine and the Windows build cost.
+in one run, in a 640x480 window and in full screen: each plays the same scripted stretch (a game
+started, driving and turning with fire held) while Mesa's heads-up display writes the frame rate
+once a second to a file. Both draw through the same Mesa, so the difference is what Wine and the
+Windows build cost. The X server is a 1920x1080 desktop with openbox; full screen is switched on
+in the menu, and both builds then stretch the 640x480 frame over the desktop.
 
     python3 bench/fps_wine.py [SECONDS]
 
@@ -31,13 +33,20 @@ import harness  # noqa: E402
 SECONDS = float(sys.argv[1]) if len(sys.argv) > 1 else 20.0
 
 
-def measure(xvfb, command, env, pack):
+def measure(xvfb, command, env, pack, full_screen=False):
     """Mean and lowest frame rate over the scripted play, from Mesa's once-a-second samples."""
     hud = tempfile.mkdtemp(prefix="hollowmere-hud-")
     env = dict(env, GALLIUM_HUD="fps", GALLIUM_HUD_DUMP_DIR=hud, GALLIUM_HUD_PERIOD="1")
     game = harness.Game(xvfb, pack=pack, env=env, command=command).start()
     try:
         time.sleep(2.0)
+        if full_screen:
+            for key in ("Escape", "Down", "Right"):
+                game.key(key)
+            time.sleep(2.0)
+            game.find_new_window()
+            game.key("Escape")
+            time.sleep(1.0)
         game.keydown("space")  # starts the game, then fires for as long as it is held
         began = time.time()
         time.sleep(3.0)  # the first seconds load meshes and textures: left out
@@ -51,6 +60,8 @@ def measure(xvfb, command, env, pack):
             game.keyup(key)
         game.keyup("space")
         values = samples(hud)[skip:]
+        if full_screen:
+            game.find_new_window()  # Wine may have made the window's X window anew meanwhile
         game.close(30)
     finally:
         game.cleanup()
@@ -70,23 +81,31 @@ def main():
     exes = sorted(glob.glob(os.path.join(WINDOWS, "stage", "Hollowmere-*", "hollowmere.exe")))
     if not exes:
         harness.fail("no Windows build in %s: run scripts/build-windows.sh" % WINDOWS)
-    xvfb = harness.Xvfb()
+    xvfb = harness.Xvfb(1920, 1080)
+    wm = subprocess.Popen(["openbox"], env=dict(os.environ, DISPLAY=xvfb.display), stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL)
     prefix = tempfile.mkdtemp(prefix="hollowmere-wine-")
     wine_env = {"WINEPREFIX": prefix, "WINEDEBUG": "-all", "WINEDLLOVERRIDES": "mscoree,mshtml=",
                 "DISPLAY": xvfb.display}
     try:
         subprocess.run(["wineboot", "--init"], env=dict(os.environ, **wine_env), capture_output=True, timeout=180)
-        native = measure(xvfb, [os.environ["HOLLOWMERE_BIN"]], {}, True)
-        wine = measure(xvfb, ["wine", exes[-1]], wine_env, False)
+        figures = {}
+        for full in (False, True):
+            figures["native", full] = measure(xvfb, [os.environ["HOLLOWMERE_BIN"]], {}, True, full)
+            figures["wine", full] = measure(xvfb, ["wine", exes[-1]], wine_env, False, full)
     finally:
         subprocess.run(["wineserver", "-k"], env=dict(os.environ, **wine_env), capture_output=True, timeout=60)
         shutil.rmtree(prefix, ignore_errors=True)
+        wm.terminate()
         xvfb.stop()
-    print("frames per second over %.0f s of play, 640x480, Mesa llvmpipe on Xvfb" % SECONDS)
-    print("  native build:          mean %6.1f  lowest %6.1f" % native)
-    print("  Windows build on Wine: mean %6.1f  lowest %6.1f" % wine)
-    if native[0] > 0:
-        print("  Wine / native:         %.2f" % (wine[0] / native[0]))
+    print("frames per second over %.0f s of play, 640x480 frames, Mesa llvmpipe on a 1920x1080 Xvfb" % SECONDS)
+    for full, where in ((False, "in a window"), (True, "full screen")):
+        native, wine = figures["native", full], figures["wine", full]
+        print("  %s:" % where)
+        print("    native build:          mean %6.1f  lowest %6.1f" % native)
+        print("    Windows build on Wine: mean %6.1f  lowest %6.1f" % wine)
+        if native[0] > 0:
+            print("    Wine / native:         %.2f" % (wine[0] / native[0]))
 
 
 if __name__ == "__main__":

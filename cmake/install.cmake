@@ -50,11 +50,12 @@ if(IS_ABSOLUTE "${HOLLOWMERE_DATA_DIR}")
 else()
   set(HOLLOWMERE_PACK_PATH "${CMAKE_INSTALL_PREFIX}/${HOLLOWMERE_DATA_DIR}/hollowmere.data")
 endif()
-foreach(page hollowmere.6 hollowmere-pack.1)
+foreach(page hollowmere.6 hollowmere-pack.1 hollowmere-replay.1)
   configure_file(${PROJECT_SOURCE_DIR}/packaging/${page}.in ${PROJECT_BINARY_DIR}/packaging/${page} @ONLY)
 endforeach()
 install(FILES ${PROJECT_BINARY_DIR}/packaging/hollowmere.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
-install(FILES ${PROJECT_BINARY_DIR}/packaging/hollowmere-pack.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_BINARY_DIR}/packaging/hollowmere-pack.1 ${PROJECT_BINARY_DIR}/packaging/hollowmere-replay.1
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # The software centre's description of the game (AppStream), with this version as its release.
 # The home page and the screenshots published under it are listed only when HOLLOWMERE_HOMEPAGE

@@ -50,7 +50,7 @@ printf 'hollowmere (%s) stable; urgency=medium\n\n  * Release %s.\n\n -- %s  %s\
 # screen and gamepads), so that is named instead. And SDL opens the GLX library at run time.
 printf 'Source: hollowmere\n\nPackage: hollowmere\nArchitecture: any\n' > "$tree/debian/control"
 depends=$(cd "$tree" && dpkg-shlibdeps -O -xlibsdl1.2debian debian/hollowmere/usr/lib/games/hollowmere/hollowmere \
-  debian/hollowmere/usr/bin/hollowmere-pack | sed -n 's/^shlibs:Depends=//p')
+  debian/hollowmere/usr/bin/hollowmere-pack debian/hollowmere/usr/bin/hollowmere-replay | sed -n 's/^shlibs:Depends=//p')
 depends="$depends, libsdl1.2-compat-shim (>= 1.2.60), libgl1"
 
 # The Homepage field only when the build names a home page (HOLLOWMERE_HOMEPAGE in the environment).

@@ -28,9 +28,7 @@ for f in src/*/*.cpp; do
   case "$f" in src/platform/platform_*.cpp) continue ;; esac
   sources+=("$f")
 done
-sources+=(src/platform/platform_posix.cpp src/platform/platform_web.cpp
-          src/platform/web/gl_layer.cpp src/platform/web/sdl_layer.cpp
-          src/platform/web/gl_web.cpp src/platform/web/sdl_web.cpp app/main.cpp)
+sources+=(src/platform/platform_posix.cpp src/platform/platform_web.cpp src/platform/web/*.cpp app/main.cpp)
 
 # SDL 1.2's key numbers come first, ahead of the browser SDL's own. An object is remade when its
 # source or any header is newer; two compile at a time. The simulation's arithmetic is the

@@ -59,6 +59,14 @@ def main():
     write(os.path.join(out, "fuzz_convert"), "obj_forms", b"\x04v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 -2//1 3/1\n")
     write(os.path.join(out, "fuzz_convert"), "mtl", b"\x05newmtl a\nKa 1\nKd 0.5 0.5 0.5\nKe x\n")
     write(os.path.join(out, "fuzz_pack"), "empties", b"\x00\x80\x00\x03abc")
+    # Recorded games: as they are, and with the first byte asking for the checksum to be mended.
+    replays = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "tests", "replays")
+    for name in sorted(os.listdir(replays)) if os.path.isdir(replays) else []:
+        if name.endswith(".hmr"):
+            with open(os.path.join(replays, name), "rb") as f:
+                data = f.read()
+            write(os.path.join(out, "fuzz_replay"), name + "_0", b"\x00" + data)
+            write(os.path.join(out, "fuzz_replay"), name + "_1", b"\x01" + data)
 
 
 main()

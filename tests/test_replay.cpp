@@ -16,6 +16,8 @@
 #include "replay/replay.h"
 #include "world/world.h"
 
+#include "support/test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <cinttypes>
@@ -25,23 +27,26 @@
 
 namespace {
 
+enum { END_PLAYING, END_IN_MENU, END_AFTER_MENU };
 struct game_plan {
     unsigned seed;
     int frames;                     // at most this many
+    int ending = END_PLAYING;       // after `frames`, quit with the menu still open or just closed
     int pilot_frames = INT_MAX;     // the collector pilot plays this many, then leaves the keys
     bool to_every_power_up = false; // ends 100 frames after the player's tank has held every kind
 };
 
-// One recorded game; the frame loop's own dispatch runs every frame. *kinds gathers the
-// power-up bits the player's tank held.
+// One recorded game; the frame loop's own dispatch runs every frame. It ends when the game
+// does, or as quitting would. *kinds gathers the power-up bits the player's tank held.
 replay record_game(const game_plan &plan, int *kinds = nullptr) {
+    const int frames = plan.frames, ending = plan.ending;
     driver_options o{.seed = plan.seed, .pilot = PILOT_COLLECTOR, .field = true};
     game_record *g = start_headless_game(o);
     set_replay_folder("");
     record_start(g);
     const int jitter[] = {10, 11, 9, 10, 12, 8};
-    int held = 0, ending = -1;
-    for (int i = 0; i < plan.frames && i != ending && !(g->flags & FLAG_GAME_OVER); ++i) {
+    int held = 0, last = -1;
+    for (int i = 0; i < frames && i != last && !(g->flags & FLAG_GAME_OVER); ++i) {
         if (i == 700) g->flags |= FLAG_MENU; // as escape opens it
         if (i == 703) {
             g->settings.display_flags ^= SHOW_SMOKE;
@@ -51,12 +56,17 @@ replay record_game(const game_plan &plan, int *kinds = nullptr) {
         if (i == 1200) g->settings.display_flags ^= SHOW_SMOKE;
         if (i == plan.pilot_frames) o.pilot = PILOT_IDLE;
         drive_pilot(g, o);
+        if (ending != END_PLAYING && i == frames - 3) g->flags |= FLAG_MENU;
+        if (ending == END_AFTER_MENU && i == frames - 1) g->flags &= ~FLAG_MENU;
         int dt = i == 400 ? 250 : (g->flags & FLAG_MENU) ? 100 : jitter[i % 6];
         advance_frame(g, dt);
         if (g->player) held |= g->player->power_ups;
-        if (plan.to_every_power_up && held == 0x3f && ending < 0) ending = i + 100;
+        if (plan.to_every_power_up && held == 0x3f && last < 0) last = i + 100;
     }
-    record_stop(g);
+    if (ending == END_AFTER_MENU)
+        record_flush(g); // as the browser keeps the game when its page goes
+    else
+        record_stop(g);
     replay r = *current_recording();
     free_headless_game(g);
     if (kinds) *kinds = held;
@@ -109,6 +119,14 @@ TEST(Replay, ARecordedGamePlaysBackFromItsFileToTheSameScoreAndFingerprint) {
     replay other = back;
     other.simulation += 1;
     EXPECT_EQ(verify_replay(other).outcome, PLAYBACK_OTHER_SIMULATION);
+
+    // Left in the menu (quit), or kept just after it closed: the playback ends alike.
+    for (int ending : {END_IN_MENU, END_AFTER_MENU}) {
+        replay left = record_game({.seed = 31, .frames = 900, .ending = ending});
+        playback_result q = verify_replay(left);
+        EXPECT_EQ(q.outcome, PLAYBACK_VERIFIED) << ending << ": drift at " << q.drift_second;
+        EXPECT_FALSE(left.complete);
+    }
 }
 
 TEST(Replay, DamagedFilesAreRefusedWithTheirFault) {
@@ -276,3 +294,62 @@ TEST(Replay, TheGoldenReplaysAreTheGamesTheirPlansPlay) {
 }
 
 } // namespace
+
+namespace {
+
+// A game of the idle pilot recorded to its end (every barrel gone), in `folder`.
+game_record *finished_game(const std::string &folder) {
+    driver_options o{.seed = 17, .pilot = PILOT_IDLE};
+    game_record *g = start_headless_game(o);
+    set_replay_folder(folder);
+    record_start(g);
+    for (int i = 0; i < 200000 && !(g->flags & FLAG_GAME_OVER); ++i)
+        advance_frame(g, 20);
+    return g;
+}
+
+} // namespace
+
+TEST(Replay, AHighScoreEntryKeepsItsGameUntilItLeavesTheTable) {
+    scratch_dir dir;
+    const std::string folder = dir.file("replays");
+    game_record *g = finished_game(folder);
+    ASSERT_TRUE(g->flags & FLAG_GAME_OVER);
+    ASSERT_NE(finished_recording(), nullptr);
+    for (int i = 0; i < HIGH_SCORE_COUNT; ++i)
+        g->settings.high_scores[i] = -10000 - i; // a table the idle game's score enters at the top
+    insert_high_score(g, g->score, "ada");
+    keep_replay_for_entry(g, g->score, "ada");
+
+    std::string kept = entry_replay_path(g, 0);
+    ASSERT_FALSE(kept.empty());
+    std::vector<uint8_t> bytes = read_file(kept);
+    replay r;
+    std::string error;
+    ASSERT_TRUE(decode_replay(bytes.data(), bytes.size(), &r, &error)) << error;
+    EXPECT_EQ(r.player, "ada");
+    EXPECT_EQ(r.score, g->score);
+    EXPECT_TRUE(r.complete);
+    EXPECT_EQ(verify_replay(r).outcome, PLAYBACK_VERIFIED);
+    std::vector<uint8_t> last = read_file(folder + "/last.hmr");
+    ASSERT_TRUE(decode_replay(last.data(), last.size(), &r, &error)) << error;
+    EXPECT_EQ(r.player, "ada") << "last.hmr has the name too";
+    for (int i = 1; i < HIGH_SCORE_COUNT; ++i)
+        EXPECT_EQ(entry_replay_path(g, i), "") << i;
+
+    // Another copy of the game puts a better score above it: the entry moves, its game with it.
+    game = g;
+    int score = g->score;
+    insert_high_score(g, score + 1, "bo");
+    EXPECT_EQ(entry_replay_path(g, 0), "");
+    EXPECT_EQ(entry_replay_path(g, 1), kept);
+
+    // Pushed off the table by ten better games, it loses its replay at the next change.
+    for (int i = 0; i < HIGH_SCORE_COUNT; ++i)
+        insert_high_score(g, score + 100 + i, "cy");
+    prune_table_replays(g);
+    EXPECT_TRUE(read_file(kept).empty()) << "the file is gone";
+    EXPECT_FALSE(read_file(folder + "/last.hmr").empty()) << "the latest game stays";
+    set_replay_folder("");
+    free_headless_game(g);
+}

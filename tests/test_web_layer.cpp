@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The browser's stand-ins, run natively: display lists, attribute stacks, immediate mode carried
-// into whole primitives, quadrics, upload images, key symbols and names, and the WAV reader,
+// into whole primitives, wide lines, quadrics, upload images, key symbols and names, and the WAV reader,
 // converter and mixer. A recording sink stands where the browser's GL emulation would be.
 
 #include "core/pad.h"
@@ -176,6 +176,112 @@ TEST(WebGl, PrimitivesReachTheSinkInModesWebGlDraws) {
 // Twice the signed area of a triangle in the xy plane: positive when counter-clockwise.
 float turn(const gl_vertex &a, const gl_vertex &b, const gl_vertex &c) {
     return (b.x - a.x) * (c.y - a.y) - (c.x - a.x) * (b.y - a.y);
+}
+
+gl_vertex point(float x, float y, float z) {
+    gl_vertex v{};
+    v.x = x, v.y = y, v.z = z;
+    return v;
+}
+
+// A sink that knows the screen: the game's own projection (glFrustum(-0.6, 0.6, -0.45, 0.45, 1,
+// 2500)) with the text plane's translation to z = -100, on a 640 x 480 viewport.
+struct screen_sink : recording_sink {
+    float mvp[16] = {};
+    screen_sink() {
+        mvp[0] = 1 / 0.6f, mvp[5] = 1 / 0.45f, mvp[10] = -2501.0f / 2499, mvp[11] = -1;
+        mvp[14] = -5000.0f / 2499 + 100 * 2501.0f / 2499, mvp[15] = 100;
+    }
+    bool window_transform(float m[16], float viewport[4]) override {
+        std::copy(mvp, mvp + 16, m);
+        const float v[4] = {0, 0, 640, 480};
+        std::copy(v, v + 4, viewport);
+        return true;
+    }
+    // Where a vertex lands on the screen, in pixels.
+    gl_vertex window(const gl_vertex &v) const {
+        float c[4];
+        for (int r = 0; r < 4; ++r)
+            c[r] = mvp[r] * v.x + mvp[4 + r] * v.y + mvp[8 + r] * v.z + mvp[12 + r];
+        gl_vertex w = v;
+        w.x = (c[0] / c[3] + 1) * 320, w.y = (c[1] / c[3] + 1) * 240, w.z = c[2] / c[3];
+        return w;
+    }
+};
+
+TEST(WebGl, WideLinesBecomeQuadsOfTheirWidthOnTheScreen) {
+    // Segments in text-plane units at z = -100 (a unit is 640 / 120 pixels across, 480 / 90 up).
+    const struct {
+        GLenum mode;
+        std::vector<float> xy;
+        float width;
+        size_t quads;  // 0: left as lines
+        bool across_y; // the first quad spans the width vertically (more horizontal than vertical)
+    } cases[] = {
+        {GL_LINES, {0, 0, 10, 0}, 2, 1, true},
+        {GL_LINES, {0, 0, 0, 10}, 2, 1, false},
+        {GL_LINES, {0, 0, 10, 9, 5, 5}, 3, 1, true}, // x-major diagonal; the odd vertex dropped
+        {GL_LINE_STRIP, {0, 0, 10, 0, 10, 10}, 2, 2, true},
+        {GL_LINE_LOOP, {0, 0, 0, 10, 10, 10, 10, 0}, 2, 4, false}, // the menu's bar outline, turned
+        {GL_LINE_LOOP, {0, 0, 10, 0}, 1, 0, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE("mode " + std::to_string(c.mode) + " width " + std::to_string(c.width));
+        screen_sink sink;
+        gl_layer gl(sink);
+        gl.command([&] {
+            gl_command w = make_command(OP_LINE_WIDTH);
+            w.f[0] = c.width;
+            return w;
+        }());
+        gl.color(1, 0.5f, 0, 1);
+        gl.begin(c.mode);
+        for (size_t i = 0; i + 1 < c.xy.size(); i += 2)
+            gl.vertex(c.xy[i], c.xy[i + 1], -100);
+        gl.end();
+        ASSERT_EQ(sink.draws.size(), 1u);
+        if (c.quads == 0) {
+            EXPECT_EQ(sink.draws[0].mode, c.mode);
+            continue;
+        }
+        ASSERT_EQ(sink.draws[0].mode, GLenum(GL_TRIANGLES));
+        const auto &v = sink.draws[0].vertices;
+        ASSERT_EQ(v.size(), 6 * c.quads);
+        for (size_t t = 0; t < v.size(); t += 3) {
+            gl_vertex a = sink.window(v[t]), b = sink.window(v[t + 1]), d = sink.window(v[t + 2]);
+            EXPECT_GT(turn(a, b, d), 0) << "triangle " << t / 3 << " is counter-clockwise on the screen";
+            EXPECT_NEAR(a.z, sink.window(point(0, 0, -100)).z, 1e-4) << "at the line's depth";
+            EXPECT_EQ(v[t].g, 0.5f) << "with the line's colour";
+        }
+        // The first quad: its corners sit half the width to either side of the first segment's
+        // ends, across the axis it runs along least, and no further along it.
+        float x0 = 1e9f, x1 = -1e9f, y0 = 1e9f, y1 = -1e9f;
+        for (size_t i = 0; i < 6; ++i) {
+            gl_vertex w = sink.window(v[i]);
+            x0 = std::min(x0, w.x), x1 = std::max(x1, w.x), y0 = std::min(y0, w.y), y1 = std::max(y1, w.y);
+        }
+        gl_vertex p = sink.window(point(c.xy[0], c.xy[1], -100)),
+                  q = sink.window(point(c.xy[2], c.xy[3], -100));
+        float half = c.width / 2;
+        float ex = c.across_y ? 0 : half, ey = c.across_y ? half : 0;
+        EXPECT_NEAR(x0, std::min(p.x, q.x) - ex, 1e-2);
+        EXPECT_NEAR(x1, std::max(p.x, q.x) + ex, 1e-2);
+        EXPECT_NEAR(y0, std::min(p.y, q.y) - ey, 1e-2);
+        EXPECT_NEAR(y1, std::max(p.y, q.y) + ey, 1e-2);
+    }
+
+    // A sink that cannot say where the screen is gets the lines as they are.
+    recording_sink plain;
+    gl_layer gl(plain);
+    gl_command w = make_command(OP_LINE_WIDTH);
+    w.f[0] = 2;
+    gl.command(w);
+    gl.begin(GL_LINES);
+    gl.vertex(0, 0, 0);
+    gl.vertex(1, 0, 0);
+    gl.end();
+    ASSERT_EQ(plain.draws.size(), 1u);
+    EXPECT_EQ(plain.draws[0].mode, GLenum(GL_LINES));
 }
 
 TEST(WebGl, CompiledListsSplitEveryModeKeepingItsWindingAndShareVertices) {

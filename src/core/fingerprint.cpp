@@ -27,6 +27,7 @@ struct hasher {
         bytes(b, 4);
     }
     void i32(int v) { u32(static_cast<uint32_t>(v)); }
+    void state_bits(int v) { i32(v); }
     void f32(float v) {
         uint32_t bits;
         std::memcpy(&bits, &v, 4);

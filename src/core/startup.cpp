@@ -69,7 +69,9 @@ static bool exit_planned = false;
 }
 
 void save_settings() {
-    if (game) write_settings(game, files().settings.c_str());
+    if (!game) return;
+    write_settings(game, files().settings.c_str());
+    record_flush(game); // a page may be closed next: the game so far, as it stands
 }
 
 void unplanned_exit() {
@@ -224,6 +226,7 @@ void advance_frame(game_record *g, int dt) {
         if (g->flags & FLAG_QUALIFIES) {
             if (name_entry(dt)) {
                 insert_high_score(g, g->score, g->player_name);
+                keep_replay_for_entry(g, g->score, g->player_name);
                 g->flags ^= FLAG_QUALIFIES;
             }
         } else {

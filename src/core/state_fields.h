@@ -5,7 +5,8 @@
 // the routines that must see all of it alike: the state fingerprint hashes it, a replay's
 // starting state writes it and reads it back. A field added to the game's records belongs here,
 // or a game taken up from a snapshot would drift from the one that was recorded.
-// A visitor V gives: i32(int &), f32(float &), u32(uint32_t &); list(head, make, fields), which
+// A visitor V gives: i32(int &), f32(float &), u32(uint32_t &), state_bits(int &) for the
+// record's flags; list(head, make, fields), which
 // walks (or, when reading, rebuilds) a singly linked list; pointer fields through their
 // stand-ins (a tank type by its name's number, a behaviour by its number, a carried barrel by
 // its place in the barrel list, a message by its number); field(game) and random().
@@ -61,7 +62,10 @@ template <typename V> void visit_state(V &v, game_record *g) {
     v.f32(g->game_time);
     v.f32(g->thump_timer);
     v.f32(g->tick_seconds);
-    v.i32(g->flags);
+    // The state bits, but not whether the menu is open: that is the screen's, not the game's.
+    int flags = g->flags & ~FLAG_MENU;
+    v.state_bits(flags);
+    g->flags = (g->flags & FLAG_MENU) | flags;
     v.i32(g->barrels_left);
     settings_block &s = g->settings;
     v.i32(s.display_flags);

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 // Opens a file in a stdio mode ("rb", "wb", "r+b"); bytes go through unchanged.
 FILE *open_file(const char *path, const char *mode);
@@ -33,6 +34,10 @@ bool remove_file(const char *path);
 
 // Makes a folder unless it is there; false with errno set on failure.
 bool make_folder(const char *path);
+
+// The names of the files in a folder (not "." and ".."), in no particular order; none when the
+// folder cannot be read.
+std::vector<std::string> folder_files(const char *path);
 
 // The file a name stands for: symbolic links are followed (a relative one from the link's own
 // folder), so that a link stays and its target takes what is written.
@@ -70,6 +75,18 @@ std::string missing_display();
 // The game reached a point worth saving at (a name entered, the menu closed).
 void settings_checkpoint();
 
-// Whether full screen is the host's to give (the browser's, asked for here) rather than a video
-// mode of the game's own window, so that video never restarts for it.
-bool full_screen_by_host(bool fullscreen);
+// Before video first starts, for the game's first window.
+void prepare_first_window();
+
+// Readies video for the mode about to be set, a window or full screen; false when video could not
+// start again (said on stderr). The window on screen stays until the mode is set, so that a
+// refused mode leaves it. Linux: the SDL 1.2 layer over SDL 2 stretches full screen over the
+// desktop only with its scaling on, and takes that choice only when video starts, so a switch
+// between a window and full screen starts video again under the other. Windows: nothing to do
+// (full screen is a window over the monitor, made in platform_windows.cpp). The browser: full
+// screen is the page's, asked for here.
+bool prepare_video_mode(bool fullscreen);
+
+// Whether the host left its full screen on its own since last asked (the browser's Escape or
+// F11), so that the game's full-screen setting follows; never on the desktops.
+bool full_screen_left_by_host();

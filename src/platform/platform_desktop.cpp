@@ -2,10 +2,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // What the desktops (Linux and Windows) share in the platform layer: a process that owns its
-// thread runs the frame loop until it exits, saves its settings at that exit, and makes its own
-// full screen. A desktop's SDL may start on a driver that shows nothing (offscreen, dummy) when
-// there is no display: SDL 2 under the Linux layer does so by itself; the classic SDL 1.2 on
-// Windows only when SDL_VIDEODRIVER names it.
+// thread runs the frame loop until it exits and saves its settings at that exit. A desktop's
+// SDL may start on a driver that shows nothing (offscreen, dummy) when there is no display:
+// SDL 2 under the Linux layer does so by itself; the classic SDL 1.2 on Windows only when
+// SDL_VIDEODRIVER names it.
 
 #include "platform/platform.h"
 
@@ -20,7 +20,7 @@
 
 void settings_checkpoint() {}
 
-bool full_screen_by_host(bool) {
+bool full_screen_left_by_host() {
     return false;
 }
 

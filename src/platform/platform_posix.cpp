@@ -8,6 +8,8 @@
 #include "platform/platform.h"
 
 #include <cerrno>
+#include <cstring>
+#include <dirent.h>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -54,6 +56,17 @@ bool replace_file(const char *from, const char *to) {
 
 bool remove_file(const char *path) {
     return remove(path) == 0;
+}
+
+std::vector<std::string> folder_files(const char *path) {
+    std::vector<std::string> names;
+    if (DIR *d = opendir(path)) {
+        while (const dirent *e = readdir(d))
+            if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
+                names.push_back(e->d_name);
+        closedir(d);
+    }
+    return names;
 }
 
 bool make_folder(const char *path) {

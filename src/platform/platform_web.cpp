@@ -67,6 +67,8 @@ static EM_BOOL click_seen(int, const EmscriptenMouseEvent *, void *) {
     return EM_FALSE;
 }
 
+static EM_BOOL full_screen_changed(int, const EmscriptenFullscreenChangeEvent *e, void *);
+
 [[noreturn]] void run_frame_loop(void (*frame)(), void (*save)()) {
     game_frame = frame;
     save_game = save;
@@ -76,6 +78,8 @@ static EM_BOOL click_seen(int, const EmscriptenMouseEvent *, void *) {
     emscripten_set_keyup_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_TRUE, key_seen);
     emscripten_set_mousedown_callback("#canvas", nullptr, EM_TRUE, click_seen);
     emscripten_set_mouseup_callback("#canvas", nullptr, EM_TRUE, click_seen);
+    emscripten_set_fullscreenchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_TRUE,
+                                             full_screen_changed);
     emscripten_set_main_loop(browser_frame, 0, 1);
     abort(); // not reached: the browser runs the loop
 }
@@ -85,10 +89,36 @@ void settings_checkpoint() {
 }
 
 // Full screen is the page's: asked for on the next key or click (a browser grants it only
-// inside one), with the canvas scaled to the screen keeping its shape.
-bool full_screen_by_host(bool fullscreen) {
+// inside one), with the canvas scaled to the screen keeping its shape. The browser may leave it
+// on its own (its Escape, F11): the game's setting then follows, and the Escape that did it is
+// the browser's alone (web/sdl_web.cpp keeps it from the game).
+static bool leaving_by_game = false;
+static bool left_by_host = false;
+double web_full_screen_left_at = -1e9; // emscripten_get_now() when the page last left it
+
+bool web_full_screen() {
     EmscriptenFullscreenChangeEvent now;
-    bool is_full = emscripten_get_fullscreen_status(&now) == EMSCRIPTEN_RESULT_SUCCESS && now.isFullscreen;
+    return emscripten_get_fullscreen_status(&now) == EMSCRIPTEN_RESULT_SUCCESS && now.isFullscreen;
+}
+
+static EM_BOOL full_screen_changed(int, const EmscriptenFullscreenChangeEvent *e, void *) {
+    if (e->isFullscreen) return EM_FALSE;
+    web_full_screen_left_at = emscripten_get_now();
+    left_by_host = !leaving_by_game;
+    leaving_by_game = false;
+    return EM_FALSE;
+}
+
+bool full_screen_left_by_host() {
+    bool left = left_by_host;
+    left_by_host = false;
+    return left;
+}
+
+void prepare_first_window() {}
+
+bool prepare_video_mode(bool fullscreen) {
+    bool is_full = web_full_screen();
     if (fullscreen && !is_full) {
         EmscriptenFullscreenStrategy how{};
         how.scaleMode = EMSCRIPTEN_FULLSCREEN_SCALE_ASPECT;
@@ -96,6 +126,7 @@ bool full_screen_by_host(bool fullscreen) {
         how.filteringMode = EMSCRIPTEN_FULLSCREEN_FILTERING_DEFAULT;
         emscripten_request_fullscreen_strategy("#canvas", EM_TRUE, &how);
     } else if (!fullscreen && is_full) {
+        leaving_by_game = true;
         emscripten_exit_fullscreen();
     }
     return true;

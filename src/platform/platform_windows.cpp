@@ -6,18 +6,25 @@
 // still gets settings; files are always opened in binary mode, since text mode would turn
 // CR LF into LF and stop at the first 0x1A byte; a file is replaced with MoveFileExW, as
 // rename() refuses to overwrite here. The pack lies beside the executable, the settings in
-// %APPDATA%\Hollowmere, whatever folder the game was started from.
+// %APPDATA%\Hollowmere, whatever folder the game was started from. Full screen fills the
+// monitor at its own mode (below, "Full screen").
 
 #include "platform/platform.h"
 
+#include <SDL/SDL.h>
+#include <SDL/SDL_syswm.h>
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <io.h>
 #include <shlobj.h>
 #include <sys/stat.h>
+#include <type_traits>
 #include <windows.h>
+
+#include <GL/gl.h>
 
 namespace {
 
@@ -140,6 +147,19 @@ bool remove_file(const char *path) {
     return _wremove(wide(path).c_str()) == 0;
 }
 
+std::vector<std::string> folder_files(const char *path) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found;
+    HANDLE h = FindFirstFileW((wide(path) + L"\\*").c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+        std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") names.push_back(utf8(name));
+    } while (FindNextFileW(h, &found));
+    FindClose(h);
+    return names;
+}
+
 bool make_folder(const char *path) {
     std::wstring w = wide(path);
     if (CreateDirectoryW(w.c_str(), nullptr)) return true;
@@ -186,3 +206,276 @@ game_files locate_game_files() {
 void set_environment(const char *name, const char *value) {
     _putenv_s(name, value);
 }
+
+void prepare_first_window() {}
+
+bool prepare_video_mode(bool) {
+    return true;
+}
+
+// --- Full screen ------------------------------------------------------------------------------
+// The classic SDL 1.2 makes full screen by switching the display to a mode of the game's size:
+// the player's other windows are rearranged, the panel's scaler blurs the picture, and a display
+// without that mode (no 16-bit modes at all on current Windows) refuses it. These stand-ins,
+// named as the SDL calls they stand in for so that the game's code reads the same everywhere,
+// give full screen as the SDL 1.2 layer over SDL 2 gives it on Linux: a borderless window over
+// the whole monitor at the desktop's own mode, the game drawing into an offscreen framebuffer of
+// the size it asked for, which every swap stretches to the largest rectangle of its shape that
+// fits, centred between black bars. The game sees a full-screen surface of its own size; the
+// viewport, scissor and every other call of its GL code work in that size as before. A driver
+// without framebuffer objects (Windows' own GL 1.1 renderer, say) cannot do this: full screen is
+// then refused and the window stays. The real calls are SDL.dll's.
+
+namespace {
+
+template <class F> F sdl_call(const char *name) {
+    static HMODULE sdl = GetModuleHandleW(L"SDL.dll");
+    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(sdl ? GetProcAddress(sdl, name) : nullptr));
+}
+
+// The framebuffer calls, from GL 3.0 or ARB_framebuffer_object, else their EXT forms.
+constexpr GLenum gl_framebuffer = 0x8D40, gl_read_framebuffer = 0x8CA8, gl_draw_framebuffer = 0x8CA9,
+                 gl_renderbuffer = 0x8D41, gl_color_attachment0 = 0x8CE0, gl_depth_attachment = 0x8D00,
+                 gl_framebuffer_complete = 0x8CD5, gl_rgba8 = 0x8058, gl_depth_component16 = 0x81A5;
+
+struct framebuffer_calls {
+    void(APIENTRY *gen_framebuffers)(GLsizei, GLuint *);
+    void(APIENTRY *bind_framebuffer)(GLenum, GLuint);
+    void(APIENTRY *gen_renderbuffers)(GLsizei, GLuint *);
+    void(APIENTRY *bind_renderbuffer)(GLenum, GLuint);
+    void(APIENTRY *renderbuffer_storage)(GLenum, GLenum, GLsizei, GLsizei);
+    void(APIENTRY *framebuffer_renderbuffer)(GLenum, GLenum, GLenum, GLuint);
+    GLenum(APIENTRY *check_framebuffer_status)(GLenum);
+    void(APIENTRY *blit_framebuffer)(GLint, GLint, GLint, GLint, GLint, GLint, GLint, GLint, GLbitfield,
+                                     GLenum);
+};
+
+bool has_extension(const char *name) {
+    const char *all = reinterpret_cast<const char *>(glGetString(GL_EXTENSIONS));
+    size_t n = strlen(name);
+    for (const char *p = all; p && (p = strstr(p, name)); p += n)
+        if ((p == all || p[-1] == ' ') && (p[n] == ' ' || p[n] == '\0')) return true;
+    return false;
+}
+
+// The calls of the context now current, or none (every member null) where the driver lacks them.
+framebuffer_calls find_framebuffer_calls() {
+    framebuffer_calls f{};
+    const char *version = reinterpret_cast<const char *>(glGetString(GL_VERSION));
+    const char *suffix = nullptr;
+    if ((version && atoi(version) >= 3) || has_extension("GL_ARB_framebuffer_object"))
+        suffix = "";
+    else if (has_extension("GL_EXT_framebuffer_object") && has_extension("GL_EXT_framebuffer_blit"))
+        suffix = "EXT";
+    if (!suffix) return f;
+    bool all = true;
+    auto find = [&](auto &call, const char *name) {
+        char full[64];
+        snprintf(full, sizeof full, "%s%s", name, suffix);
+        call = reinterpret_cast<std::remove_reference_t<decltype(call)>>(
+            reinterpret_cast<void (*)()>(wglGetProcAddress(full)));
+        all = all && call;
+    };
+    find(f.gen_framebuffers, "glGenFramebuffers");
+    find(f.bind_framebuffer, "glBindFramebuffer");
+    find(f.gen_renderbuffers, "glGenRenderbuffers");
+    find(f.bind_renderbuffer, "glBindRenderbuffer");
+    find(f.renderbuffer_storage, "glRenderbufferStorage");
+    find(f.framebuffer_renderbuffer, "glFramebufferRenderbuffer");
+    find(f.check_framebuffer_status, "glCheckFramebufferStatus");
+    find(f.blit_framebuffer, "glBlitFramebuffer");
+    return all ? f : framebuffer_calls{};
+}
+
+struct full_screen_state {
+    bool can = false;          // the driver of the last window has framebuffer objects
+    bool on = false;           // the window on screen is the full-screen one
+    framebuffer_calls calls{}; // of the context now current
+    GLuint framebuffer = 0;
+    int width = 0, height = 0; // the game's size: the framebuffer's
+    SDL_Rect picture{};        // where the swap puts it in the window
+    SDL_Surface *window = nullptr;
+    SDL_Surface shown{}; // what the game is told of the window
+    bool had_window = false;
+    POINT window_at{}; // the client area's corner of the window before full screen
+} full;
+
+HWND game_window() {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    return SDL_GetWMInfo(&info) > 0 ? info.window : nullptr;
+}
+
+// The monitor the game's window is on (the primary one before there is a window).
+RECT monitor_area() {
+    HWND window = game_window();
+    HMONITOR monitor = window ? MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST)
+                              : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(monitor, &info))
+        return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    return info.rcMonitor;
+}
+
+// SDL reads where to put the window it makes from the environment, when its size changes.
+void place_next_window(long x, long y) {
+    char at[32];
+    snprintf(at, sizeof at, "%ld,%ld", x, y);
+    _putenv_s("SDL_VIDEO_WINDOW_POS", at);
+}
+
+void forget_window_place() {
+    _putenv_s("SDL_VIDEO_WINDOW_POS", ""); // an empty value removes the variable
+}
+
+// Makes the framebuffer the game draws into and binds it; false when the driver will not.
+bool make_framebuffer(int width, int height) {
+    const framebuffer_calls &f = full.calls;
+    GLuint colour = 0, depth = 0;
+    f.gen_framebuffers(1, &full.framebuffer);
+    f.bind_framebuffer(gl_framebuffer, full.framebuffer);
+    f.gen_renderbuffers(1, &colour);
+    f.bind_renderbuffer(gl_renderbuffer, colour);
+    f.renderbuffer_storage(gl_renderbuffer, gl_rgba8, width, height);
+    f.framebuffer_renderbuffer(gl_framebuffer, gl_color_attachment0, gl_renderbuffer, colour);
+    f.gen_renderbuffers(1, &depth);
+    f.bind_renderbuffer(gl_renderbuffer, depth);
+    f.renderbuffer_storage(gl_renderbuffer, gl_depth_component16, width, height);
+    f.framebuffer_renderbuffer(gl_framebuffer, gl_depth_attachment, gl_renderbuffer, depth);
+    return f.check_framebuffer_status(gl_framebuffer) == gl_framebuffer_complete;
+}
+
+using set_video_mode_call = SDL_Surface *(SDLCALL *)(int, int, int, Uint32);
+
+// A window of the game's size: where it was before full screen when it comes back from there,
+// otherwise where SDL puts it.
+SDL_Surface *open_window(int width, int height, int bpp, Uint32 flags, bool from_full_screen) {
+    static auto real = sdl_call<set_video_mode_call>("SDL_SetVideoMode");
+    if (from_full_screen && full.had_window) place_next_window(full.window_at.x, full.window_at.y);
+    SDL_Surface *window = real(width, height, bpp, flags);
+    forget_window_place();
+    full.on = false;
+    full.framebuffer = 0; // went with the old context
+    if (window && (flags & SDL_OPENGL)) full.can = find_framebuffer_calls().gen_framebuffers != nullptr;
+    return window;
+}
+
+} // namespace
+
+// Where a picture of a size goes in a window of another: the largest rectangle of its shape that
+// fits, centred.
+static SDL_Rect fit_picture(int width, int height, int window_width, int window_height) {
+    double scale =
+        std::fmin(static_cast<double>(window_width) / width, static_cast<double>(window_height) / height);
+    int w = static_cast<int>(std::lround(width * scale)), h = static_cast<int>(std::lround(height * scale));
+    return SDL_Rect{static_cast<Sint16>((window_width - w) / 2), static_cast<Sint16>((window_height - h) / 2),
+                    static_cast<Uint16>(w), static_cast<Uint16>(h)};
+}
+
+extern "C" {
+
+int SDL_VideoModeOK(int width, int height, int bpp, Uint32 flags) {
+    static auto real = sdl_call<int(SDLCALL *)(int, int, int, Uint32)>("SDL_VideoModeOK");
+    if (!(flags & SDL_FULLSCREEN) || !(flags & SDL_OPENGL)) return real(width, height, bpp, flags);
+    if (!full.can) {
+        SDL_SetError("full screen needs framebuffer objects, which this graphics driver lacks");
+        return 0;
+    }
+    RECT area = monitor_area();
+    return real(area.right - area.left, area.bottom - area.top, bpp, (flags & ~SDL_FULLSCREEN) | SDL_NOFRAME);
+}
+
+SDL_Surface *SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags) {
+    if (!(flags & SDL_FULLSCREEN) || !(flags & SDL_OPENGL))
+        return open_window(width, height, bpp, flags, full.on);
+    if (!full.can) {
+        SDL_SetError("full screen needs framebuffer objects, which this graphics driver lacks");
+        return nullptr;
+    }
+    static auto real = sdl_call<set_video_mode_call>("SDL_SetVideoMode");
+    SDL_Surface *before = sdl_call<SDL_Surface *(SDLCALL *)()>("SDL_GetVideoSurface")();
+    // What to make again should this one fail.
+    bool was_full = full.on;
+    int was_width = !before ? 0 : was_full ? full.width : before->w;
+    int was_height = !before ? 0 : was_full ? full.height : before->h;
+    Uint32 was_flags = !before    ? 0
+                       : was_full ? flags
+                                  : before->flags & (SDL_OPENGL | SDL_NOFRAME | SDL_RESIZABLE);
+    if (!was_full) {
+        HWND window = game_window();
+        full.window_at = POINT{0, 0};
+        full.had_window = before && window && ClientToScreen(window, &full.window_at);
+    }
+    RECT area = monitor_area();
+    place_next_window(area.left, area.top);
+    SDL_Surface *window =
+        real(area.right - area.left, area.bottom - area.top, bpp, (flags & ~SDL_FULLSCREEN) | SDL_NOFRAME);
+    forget_window_place();
+    full.on = false;
+    full.calls = window ? find_framebuffer_calls() : framebuffer_calls{};
+    if (!window || !full.calls.gen_framebuffers || !make_framebuffer(width, height)) {
+        if (window) SDL_SetError("the %d x %d frame cannot be drawn offscreen", width, height);
+        if (was_width > 0) { // the game goes on in the window it had
+            if (was_full)
+                SDL_SetVideoMode(was_width, was_height, bpp, was_flags);
+            else
+                open_window(was_width, was_height, bpp, was_flags, true);
+        }
+        return nullptr;
+    }
+    full.on = true;
+    full.width = width;
+    full.height = height;
+    full.window = window;
+    full.picture = fit_picture(width, height, window->w, window->h);
+    full.shown = *window;
+    full.shown.w = width;
+    full.shown.h = height;
+    full.shown.flags = (window->flags & ~SDL_NOFRAME) | SDL_FULLSCREEN;
+    return &full.shown;
+}
+
+SDL_Surface *SDL_GetVideoSurface() {
+    static auto real = sdl_call<SDL_Surface *(SDLCALL *)()>("SDL_GetVideoSurface");
+    SDL_Surface *window = real();
+    return full.on && window == full.window ? &full.shown : window;
+}
+
+// In full screen the frame is stretched into the window first, with the bars (only they: the
+// picture covers the rest) cleared black, and the game's scissor and clear colour kept.
+void SDL_GL_SwapBuffers() {
+    static auto real = sdl_call<void(SDLCALL *)()>("SDL_GL_SwapBuffers");
+    if (!full.on) {
+        real();
+        return;
+    }
+    const framebuffer_calls &f = full.calls;
+    GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+    GLint box[4];
+    GLfloat clear[4];
+    glGetIntegerv(GL_SCISSOR_BOX, box);
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    f.bind_framebuffer(gl_read_framebuffer, full.framebuffer);
+    f.bind_framebuffer(gl_draw_framebuffer, 0);
+    // GL counts rows from the bottom; the picture is centred, so the same offsets serve.
+    const SDL_Rect &p = full.picture;
+    int w = full.window->w, h = full.window->h, right = p.x + p.w, top = p.y + p.h;
+    const GLint bars[4][4] = {{0, 0, p.x, h}, {right, 0, w - right, h}, {0, 0, w, p.y}, {0, top, w, h - top}};
+    glEnable(GL_SCISSOR_TEST);
+    glClearColor(0, 0, 0, 1);
+    for (const auto &bar : bars) {
+        if (bar[2] <= 0 || bar[3] <= 0) continue;
+        glScissor(bar[0], bar[1], bar[2], bar[3]);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    glDisable(GL_SCISSOR_TEST);
+    f.blit_framebuffer(0, 0, full.width, full.height, p.x, p.y, right, top, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    real();
+    f.bind_framebuffer(gl_framebuffer, full.framebuffer);
+    glClearColor(clear[0], clear[1], clear[2], clear[3]);
+    glScissor(box[0], box[1], box[2], box[3]);
+    if (scissor) glEnable(GL_SCISSOR_TEST);
+}
+
+} // extern "C"

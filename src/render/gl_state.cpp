@@ -3,16 +3,8 @@
 
 // GL state and display-list handles. gl_setup puts OpenGL into the baseline that every draw
 // routine assumes on entry; after a video-mode switch it renews every display-list handle
-// (owners recompile lazily through the dirty flag) and rebuilds the font.
-//
-// The video path. The SDL 1.2 layer on SDL 2 reads SDL12COMPAT_OPENGL_SCALING when its video
-// subsystem starts. On, it draws every frame offscreen and copies it to the screen, stretched
-// to the largest size of the same shape: full screen then fills any desktop and leaves the
-// desktop's own mode alone. Off, it draws straight into the window, which saves a copy every
-// frame and a shader at start-up, but full screen asks the display for a real mode of the
-// game's size, which most desktops lack. So a window takes the direct path and full screen the
-// stretched one; a switch between the two restarts the video subsystem under the other value.
-// A player's own setting of the variable is kept throughout.
+// (owners recompile lazily through the dirty flag) and rebuilds the font. How each system
+// readies video for a window or full screen is the platform layer's (prepare_video_mode).
 
 #include "render/render.h"
 
@@ -88,35 +80,14 @@ void gl_setup(game_record *g) {
     fflush(stdout);
 }
 
-static const char *const scaling_variable = "SDL12COMPAT_OPENGL_SCALING";
-static bool scaling_is_players = false;
-static bool scaling_on = false;
-
 void choose_window_path() {
-    scaling_is_players = getenv(scaling_variable) != nullptr;
-    if (!scaling_is_players) set_environment(scaling_variable, "0");
-}
-
-// Restarts the video subsystem when the mode about to be set wants the other path; false when
-// video could not start again.
-static bool follow_video_path(bool fullscreen) {
-    if (full_screen_by_host(fullscreen)) return true;
-    if (scaling_is_players || scaling_on == fullscreen) return true;
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    set_environment(scaling_variable, fullscreen ? "1" : "0");
-    scaling_on = fullscreen;
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) < 0) {
-        fprintf(stderr, "cannot restart video: %s\n", SDL_GetError());
-        return false;
-    }
-    SDL_WM_SetCaption(window_caption, window_caption);
-    return true;
+    prepare_first_window();
 }
 
 bool set_video_mode(int fullscreen, int width, int height, int bits) {
     bool ok = false;
-    // The restart comes first: starting video again resets the GL attributes.
-    if (follow_video_path(fullscreen != 0)) {
+    // Readying video comes first: starting it again resets the GL attributes.
+    if (prepare_video_mode(fullscreen != 0)) {
         int channel = bits == 16 ? 5 : 8;
         SDL_GL_SetAttribute(SDL_GL_RED_SIZE, channel);
         SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, channel);
@@ -125,12 +96,18 @@ bool set_video_mode(int fullscreen, int width, int height, int bits) {
         SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
         SDL_GL_SetAttribute(SDL_GL_SWAP_CONTROL, 1); // one swap per display refresh
         Uint32 flags = SDL_OPENGL | (fullscreen ? SDL_FULLSCREEN : 0);
+        SDL_ClearError(); // a refusal need not say why: no stale message in its place
         if (SDL_VideoModeOK(width, height, bits, flags) == 0)
             fprintf(stderr, "cant deal with %d x %d x %d (%s)\n", width, height, bits, SDL_GetError());
         else
             ok = SDL_SetVideoMode(width, height, bits, flags) != nullptr;
     }
-    gl_setup(game);
-    reload_textures();
+    // A mode that could not be set may have taken the window and its GL context with it; GL
+    // then waits for the window the caller makes again (GLU, for one, reads the version string
+    // of the context and trips over the null it gets without one).
+    if (SDL_GetVideoSurface()) {
+        gl_setup(game);
+        reload_textures();
+    }
     return ok;
 }

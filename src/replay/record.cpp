@@ -49,22 +49,7 @@ std::vector<uint8_t> random_bytes(const random_snapshot &r) {
 
 void write_recording() {
     if (folder.empty()) return;
-    std::string path = folder + "/last.hmr", temporary = path + ".new";
-    std::vector<uint8_t> bytes = encode_replay(recording);
-    bool ok = make_folder(folder.c_str());
-    if (ok) {
-        FILE *f = open_file(temporary.c_str(), "wb");
-        ok = f && fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-        int saved = errno;
-        if (f && fclose(f) != 0) ok = false, saved = errno;
-        errno = saved;
-        ok = ok && replace_file(temporary.c_str(), path.c_str());
-    }
-    if (!ok && !write_failed) {
-        fprintf(stderr, "%s: cannot keep the game's replay: %s\n", path.c_str(), strerror(errno));
-        write_failed = true; // once a run: the game goes on, its settings are still saved
-    }
-    if (!ok) remove_file(temporary.c_str());
+    write_replay_file(recording, folder + "/last.hmr");
     since_flush_ms = 0;
 }
 
@@ -79,8 +64,42 @@ void finish(game_record *g, bool complete) {
 
 } // namespace
 
+bool write_replay_file(const replay &r, const std::string &path) {
+    std::string temporary = path + ".new";
+    std::vector<uint8_t> bytes = encode_replay(r);
+    bool ok = make_folder(folder.c_str());
+    if (ok) {
+        FILE *f = open_file(temporary.c_str(), "wb");
+        ok = f && fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+        int saved = errno;
+        if (f && fclose(f) != 0) ok = false, saved = errno;
+        errno = saved;
+        ok = ok && replace_file(temporary.c_str(), path.c_str());
+    }
+    if (!ok) {
+        int saved = errno;
+        if (!write_failed)
+            fprintf(stderr, "%s: cannot keep the game's replay: %s\n", path.c_str(), strerror(saved));
+        write_failed = true; // once a run: the game goes on, its settings are still saved
+        remove_file(temporary.c_str());
+    }
+    return ok;
+}
+
 void set_replay_folder(const std::string &where) {
     folder = where;
+}
+
+const std::string &replay_folder_path() {
+    return folder;
+}
+
+replay *finished_recording() {
+    return !recording_open && recording.complete ? &recording : nullptr;
+}
+
+void rewrite_last_replay() {
+    write_recording();
 }
 
 const replay *current_recording() {
@@ -128,10 +147,16 @@ void record_after_frame(game_record *g) {
     if (g->flags & FLAG_GAME_OVER) {
         finish(g, true);
     } else if (since_flush_ms >= FLUSH_MS) {
-        recording.score = g->score;
-        recording.ticks = static_cast<uint32_t>(game_ticks_run - first_tick);
-        write_recording();
+        record_flush(g);
     }
+}
+
+void record_flush(game_record *g) {
+    if (!recording_open) return;
+    recording.score = g->score;
+    recording.ticks = static_cast<uint32_t>(game_ticks_run - first_tick);
+    recording.final_fingerprint = state_fingerprint(g);
+    write_recording();
 }
 
 void record_stop(game_record *g) {

@@ -84,10 +84,28 @@ void record_after_frame(game_record *game);
 // The game stops before its end (quit, window closed, a reset on the title): the recording is
 // written, marked unfinished.
 void record_stop(game_record *game);
+// Writes the recording in progress as it stands, unfinished, and goes on recording.
+void record_flush(game_record *game);
 // The recording in progress, or the last one made; null before the first game.
 const replay *current_recording();
 // Where `last.hmr` goes; the recorder makes the folder. "" records without writing (tests).
 void set_replay_folder(const std::string &folder);
+const std::string &replay_folder_path();
+// The game that ended last, when it ended complete and no other has begun; null otherwise.
+replay *finished_recording();
+// Writes last.hmr again (the finished game's record changed).
+void rewrite_last_replay();
+// Writes a replay in one step (a temporary file, then renamed over); a failure is reported on
+// the error stream, once a run.
+bool write_replay_file(const replay &r, const std::string &path);
+
+// --- the high-score table's replays ---
+// The finished game made entry (score, name) in the table: its replay is kept for the entry,
+// under the player's name, and replays no entry stands for any more are removed.
+void keep_replay_for_entry(game_record *game, int score, const char *name);
+// The replay kept for entry `entry` of the table, or "" when it has none.
+std::string entry_replay_path(const game_record *game, int entry);
+void prune_table_replays(const game_record *game);
 
 // --- playing a replay back ---
 enum : int {

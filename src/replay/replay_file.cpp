@@ -25,6 +25,7 @@ namespace {
 constexpr uint8_t MAGIC[4] = {'H', 'M', 'R', 0x1a};
 constexpr size_t NAME_LIMIT = 64;
 constexpr uint64_t FNV_START = 14695981039346656037ull;
+constexpr uint64_t LONGEST_GAME_MS = 24ull * 3600 * 1000;
 
 uint64_t fnv1a(const uint8_t *p, size_t n) {
     uint64_t h = FNV_START;
@@ -335,6 +336,12 @@ bool decode_replay(const uint8_t *data, size_t size, replay *out, std::string *e
     if (settings.size() % 12) return refuse("damaged: the setting changes are not whole");
     std::string fault;
     if (!decode_frames(frames, &rp.frames, &fault)) return refuse("damaged: " + fault);
+    // The frames' times make the duration; a day at the most, so a playback always ends soon.
+    uint64_t total = 0;
+    for (const replay_frame &f : rp.frames)
+        total += static_cast<uint64_t>(f.dt_ms);
+    if (total != rp.duration_ms) return refuse("damaged: the frames' times do not add up to the duration");
+    if (total > LONGEST_GAME_MS) return refuse("damaged: a game longer than a day");
     reader st{settings.data(), settings.data() + settings.size(), {}};
     rp.settings.resize(settings.size() / 12);
     uint32_t after = 0;

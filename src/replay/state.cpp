@@ -25,6 +25,7 @@ struct state_writer {
             out.push_back(static_cast<uint8_t>(v >> (8 * i)));
     }
     void i32(int v) { u32(static_cast<uint32_t>(v)); }
+    void state_bits(int v) { i32(v); }
     void f32(float v) {
         uint32_t bits;
         std::memcpy(&bits, &v, 4);
@@ -116,6 +117,13 @@ struct state_reader {
     }
     void u32(uint32_t &v) { v = u32(); }
     void i32(int &v) { v = static_cast<int>(u32()); }
+    void state_bits(int &v) {
+        v = static_cast<int>(u32());
+        if (v & ~(FLAG_PLAYING | FLAG_GAME_OVER | FLAG_FROZEN | FLAG_QUALIFIES)) {
+            v = 0;
+            fail("state bits the game does not have");
+        }
+    }
     void f32(float &v) {
         uint32_t bits = u32();
         std::memcpy(&v, &bits, 4);

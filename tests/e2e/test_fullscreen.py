@@ -5,7 +5,9 @@
 desktop with the picture at every resolution of the menu (scaled to the largest size of the
 mode's shape that fits, centred, black bars beside or above it) without changing the desktop's
 own mode, and switching back gives a window of the chosen size again. Screens of 1920x1080 and
-1280x1024, each with openbox running."""
+1280x1024, each with openbox running. A full screen the display refuses (the SDL 1.2 layer's
+scaling off and no mode of the game's size) leaves the window as it was, and the settings written
+at the end describe that window. The Windows test under Wine takes its picture checks from here."""
 
 import os
 import struct
@@ -74,10 +76,16 @@ def ground_across_middle(screen, expected, label):
           (label, lit, x1 - x0, bars))
 
 
-def full_screen_and_back(width, height):
+def desktop(width, height):
+    """An X server of that size with openbox running on it."""
     xvfb = harness.Xvfb(width, height)
     wm = subprocess.Popen(["openbox"], env=dict(os.environ, DISPLAY=xvfb.display), stdout=subprocess.DEVNULL,
                           stderr=subprocess.DEVNULL)
+    return xvfb, wm
+
+
+def full_screen_and_back(width, height):
+    xvfb, wm = desktop(width, height)
     game = None
     try:
         time.sleep(1.0)
@@ -136,7 +144,42 @@ def full_screen_and_back(width, height):
         xvfb.stop()
 
 
+def refused_full_screen():
+    """The SDL 1.2 layer's scaling off, and the modes it may offer capped below the game's: full
+    screen is refused with a message, the window stays and keeps working, and the file written at
+    the end has the window's settings."""
+    xvfb, wm = desktop(1920, 1080)
+    game = None
+    try:
+        time.sleep(1.0)
+        game = Game(xvfb, env={"SDL12COMPAT_OPENGL_SCALING": "0", "SDL12COMPAT_MAX_VIDMODE": "320x240"}).start()
+        window = game.window
+        time.sleep(1.0)
+        for name in ("Escape", "Down", "Right"):
+            game.key(name)
+        time.sleep(1.5)
+        check(game.proc.poll() is None and "cant deal with 640 x 480 x 16" in game.stderr(),
+              "a refused full screen is reported and the game runs on")
+        check(game.find_window() == window and game.window_size() == (640, 480),
+              "the window stays as it was (%s)" % (game.window_size(),))
+        game.key("Escape")
+        time.sleep(0.5)
+        check(harness.title_heading_pixels(game.screenshot("fullscreen_refused")) > 200,
+              "the window still draws the title")
+        check(game.close() == 0, "the game closes cleanly after the refusal")
+        data = game.settings()
+        check(data is not None and struct.unpack_from("<iii", data, 4) == (0, 640, 480),
+              "the settings written describe the window on screen")
+    finally:
+        if game:
+            game.cleanup()
+        wm.terminate()
+        wm.wait(5)
+        xvfb.stop()
+
+
 def main(_xvfb):
+    refused_full_screen()
     if not harness.game_pack_path():
         print("skipped: the full-screen pictures need the generated pack", flush=True)
         return
@@ -144,4 +187,5 @@ def main(_xvfb):
     full_screen_and_back(1280, 1024)
 
 
-harness.run(main)
+if __name__ == "__main__":
+    harness.run(main)

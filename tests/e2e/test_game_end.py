@@ -5,11 +5,14 @@
 times as fast: the title then stays up while space is still held, starts the next game only on
 a fresh press, and is silent: the tanks' engines stop with the game. Fire is moved off space so
 that nobody defends the stock: a player firing from the start position can hold the thieves off
-for as long as the test would wait, above all on a loaded machine where every tick is long."""
+for as long as the test would wait, above all on a loaded machine where every tick is long.
+The game's replay, replays/last.hmr, verifies with hollowmere-replay to the game's score; the
+next game, closed early, replaces it as an unfinished one."""
 
 import array
 import os
 import struct
+import subprocess
 import time
 
 import harness
@@ -30,6 +33,19 @@ def loudest(path, start, end):
     samples = array.array("h")
     samples.frombytes(raw[:len(raw) - len(raw) % 2])
     return max(map(abs, samples), default=0)
+
+
+def replay_says(game, command):
+    tool = os.path.join(harness.BUILD, "tools", "hollowmere-replay")
+    r = subprocess.run([tool, command, os.path.join(game.dir, "replays", "last.hmr")], capture_output=True,
+                       text=True, timeout=120)
+    return r.returncode, r.stdout.strip() + r.stderr.strip()
+
+
+def info_of(game):
+    status, text = replay_says(game, "info")
+    check(status == 0, "hollowmere-replay reads last.hmr: " + text)
+    return dict(line.split(": ", 1) for line in text.splitlines() if ": " in line)
 
 
 def main(xvfb):
@@ -60,6 +76,11 @@ def main(xvfb):
         peak = loudest(audio, quiet_from, quiet_to)
         check(peak < 50, "the title is silent after the game (peak %d)" % peak)
         check(title_pixels(game, "game_end_held") > 300, "with space still held the title stays")
+        info = info_of(game)
+        check(info.get("complete") == "yes", "the game's replay is complete: %s" % info)
+        status, text = replay_says(game, "verify")
+        check(status == 0 and ("verified: score %s," % info["score"]) in text,
+              "and verifies to the game's score %s: %s" % (info["score"], text))
         game.keyup("space")
         time.sleep(0.5)
         check(title_pixels(game, "game_end_released") > 300, "releasing space starts nothing")
@@ -67,6 +88,11 @@ def main(xvfb):
         time.sleep(1.5)
         check(title_pixels(game, "game_end_next") == 0, "a fresh press starts the next game")
         check(game.close() == 0, "the game closes cleanly")
+        info = info_of(game)
+        check(info.get("complete") == "no" and info["duration"].startswith("0:"),
+              "closed early, the next game's replay replaces it, unfinished: %s" % info)
+        status, text = replay_says(game, "verify")
+        check(status == 0, "and verifies too: " + text)
     finally:
         game.keyup("space")
         game.cleanup()

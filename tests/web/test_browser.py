@@ -11,13 +11,19 @@ Run by scripts/test-web.sh with /usr/bin/python3.
 The title picture is compared with the native game's own title (same seed, under Xvfb) over the
 part of the screen that does not scroll or count: both are cut into 16 x 16 pixel blocks of mean
 brightness; the mean difference over all blocks must stay within 12 levels of 255 and 90% of the
-blocks within 40. That allows for the two rasterisers' edges, filtering and 1-pixel lines, and
-fails on a missing layer, a wrong texture, lost lighting or fog, or a shifted picture.
+blocks within 40. That allows for the two rasterisers' edges and filtering, and fails on a
+missing layer, a wrong texture, lost lighting or fog, or a shifted picture. The menu opened on
+the title is compared with the native menu the same way over its panel, and its range bars'
+outlines (lines 2 pixels wide) must be as thick as the native ones.
+The browser's own Escape in full screen leaves it: the menu's item follows (off, and so in the
+settings written), and that Escape does not also open the game's menu.
 """
 
 import os
 import struct
+import subprocess
 import sys
+import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -106,6 +112,18 @@ def lit_columns(png, row):
     return (lit[0], lit[-1]) if lit else (0, -1)
 
 
+def verify_natively(data):
+    """What the native hollowmere-replay says of a replay's bytes (after the file's name)."""
+    tool = os.path.join(os.environ.get("HOLLOWMERE_BUILD", ""), "tools", "hollowmere-replay")
+    with tempfile.NamedTemporaryFile(suffix=".hmr", delete=False) as f:
+        f.write(data)
+    try:
+        r = subprocess.run([tool, "verify", f.name], capture_output=True, text=True, timeout=120)
+        return (r.stdout + r.stderr).strip().split(": ", 1)[-1]
+    finally:
+        os.remove(f.name)
+
+
 def read_settings(browser):
     """The settings file's bytes in the page's store, or None."""
     if not browser.evaluate("FS.analyzePath('/save/hollowmere.cfg').exists"):
@@ -117,8 +135,9 @@ def level_of(settings):
     return struct.unpack_from("<f", settings, 24)[0]
 
 
-def native_title():
-    """The native game's title picture 1.5 s after its window appears, or None without Xvfb."""
+def native_pictures():
+    """The native game's title picture 1.5 s after its window appears and its menu opened there,
+    or None without a native game."""
     import harness
     if not harness.BIN or not os.path.exists(harness.BIN):
         return None
@@ -126,12 +145,58 @@ def native_title():
     try:
         game = harness.Game(xvfb).start()
         time.sleep(1.5)
-        path = game.screenshot("native-title-for-web")
+        title = game.screenshot("native-title-for-web")
+        game.key("Escape")
+        time.sleep(0.8)
+        menu = game.screenshot("native-menu-for-web")
         game.kill()
         game.cleanup()
-        return path
+        return title, menu
     finally:
         xvfb.stop()
+
+
+def picture_bytes(path_or_bytes):
+    """Raw RGB rows of a 640 x 480 picture."""
+    import harness
+    path = path_or_bytes
+    if isinstance(path_or_bytes, bytes):
+        path = os.path.join(os.environ.get("TMPDIR", "/tmp"), "hollowmere-web-picture.png")
+        with open(path, "wb") as f:
+            f.write(path_or_bytes)
+    w, h, data = harness.read_png_bytes(path)
+    if (w, h) != (640, 480):
+        raise RuntimeError("picture is %d x %d" % (w, h))
+    return data
+
+
+def panel_blocks(data):
+    """Mean brightness of the 16 x 16 blocks of the menu's panel above the scrolling text."""
+    out = []
+    for by in range(96, 288, 16):
+        for bx in range(176, 464, 16):
+            out.append(sum(sum(data[(y * 640 + bx) * 3:(y * 640 + bx + 16) * 3]) for y in range(by, by + 16)) / 768)
+    return out
+
+
+def bar_line_weight(data):
+    """How much the "smoke detail" bar's top and bottom outline add to what lies behind them (rows
+    well above the column's median), in rows of the item colour's full brightness: the two lines'
+    width, however the picture was resampled on its way to the screen. The median over columns
+    404 to 446, so that the wedge's tip or a barrel behind the panel does not count."""
+    weights = []
+    for x in range(404, 447):
+        column = [sum(data[(y * 640 + x) * 3:(y * 640 + x) * 3 + 3]) / 3 for y in range(255, 290)]
+        behind = sorted(column)[len(column) // 2]
+        weights.append(sum(v - behind for v in column if v - behind > 20) / (178 - behind))
+    return sorted(weights)[len(weights) // 2]
+
+
+def similar(a, b):
+    diffs = sorted(abs(x - y) for x, y in zip(a, b))
+    mean = sum(diffs) / len(diffs)
+    within = sum(d <= 40 for d in diffs) / len(diffs)
+    return mean <= 12 and within >= 0.9, "mean block difference %.1f, %.0f%% of blocks within 40" % (mean, 100 * within)
 
 
 
@@ -234,20 +299,26 @@ def main():
         # Title against the native title: the upper 288 rows hold the sky, field, barrels,
         # radar and high-score list; below them the instructions scroll with time.
         web = png_blocks(browser.canvas_png(), 288)
-        native_path = native_title()
-        if native_path:
-            native = png_blocks(native_path, 288)
-            diffs = sorted(abs(a - b) for a, b in zip(web, native))
-            mean = sum(diffs) / len(diffs)
-            within = sum(d <= 40 for d in diffs) / len(diffs)
-            check(mean <= 12 and within >= 0.9,
-                  "title matches the native title (mean block difference %.1f, %.0f%% of blocks within 40)"
-                  % (mean, 100 * within))
+        title_peak = max(browser.evaluate("__peaks") or [1])
+        browser.tap("escape")
+        browser.pump(0.8)
+        web_menu = picture_bytes(browser.canvas_png())
+        browser.tap("escape")
+        browser.pump(0.5)
+        native = native_pictures()
+        if native:
+            same, how = similar(web, png_blocks(native[0], 288))
+            check(same, "title matches the native title (%s)" % how)
+            native_menu = picture_bytes(native[1])
+            same, how = similar(panel_blocks(web_menu), panel_blocks(native_menu))
+            lines, native_lines = bar_line_weight(web_menu), bar_line_weight(native_menu)
+            check(same and 3.5 < native_lines < 4.7 and abs(lines - native_lines) < 0.8,
+                  "the menu matches the native menu (%s), its bars' outlines %.1f rows thick against %.1f natively"
+                  % (how, lines, native_lines))
         else:
-            print("skip: no native game to compare the title with", flush=True)
+            print("skip: no native game to compare the title and menu with", flush=True)
 
         # Space starts a game: the title's text panel goes and the picture changes.
-        title_peak = max(browser.evaluate("__peaks") or [1])
         before = browser.canvas_png()
         browser.tap("space")
         browser.pump(1.5)
@@ -288,6 +359,13 @@ def main():
         browser.pump(1.5)
         saved = read_settings(browser)
         check(saved is not None and level_of(saved) < 0.75, "closing the menu writes the lowered audio level")
+        # The game so far is kept beside the settings, and the desktop's tool verifies it: the
+        # browser's simulation, driven by real keys, is the desktop's.
+        kept = browser.evaluate("FS.analyzePath('/save/replays/last.hmr').exists ? "
+                                "Array.from(FS.readFile('/save/replays/last.hmr')) : null")
+        check(kept is not None, "the game's replay is kept in /save/replays/last.hmr")
+        verified = verify_natively(bytes(kept))
+        check(verified.startswith("verified: score "), "the desktop's hollowmere-replay verifies it: " + verified)
         browser.open(server.url("index.html?start"))
         browser.wait_for("typeof FS !== 'undefined' && FS.analyzePath('/save/hollowmere.cfg').exists", 60,
                          "the settings after a reload")
@@ -319,8 +397,28 @@ def main():
         check(full == "canvas" and shaped and left == "",
               "the menu's full screen is the browser's (the picture lit from column %d to %d of %d x %d, "
               "centred at 4:3) and goes again" % (lit[0], lit[1], screen[0], screen[1]))
+        # On again, back to the game, and left by the browser's own Escape: the game's menu stays
+        # shut, and the menu's item and the settings written say off.
+        browser.tap("right", 0.1)
+        browser.pump(0.6)
+        for name in ("up", "return"):  # "resume game"
+            browser.tap(name, 0.1)
+            browser.pump(0.4)
+        full = browser.evaluate("document.fullscreenElement ? document.fullscreenElement.id : ''")
         browser.tap("escape")
-        browser.pump(0.5)
+        browser.pump(1.0)
+        left = browser.evaluate("document.fullscreenElement ? document.fullscreenElement.id : ''")
+        shut = not in_menu(browser.canvas_png())
+        browser.tap("escape")
+        browser.pump(0.8)
+        opened = in_menu(browser.canvas_png())
+        browser.tap("escape")  # closing the menu writes the settings
+        browser.pump(1.5)
+        saved = read_settings(browser)
+        check(full == "canvas" and left == "" and shut and opened and saved and struct.unpack_from("<i", saved, 4)[0] == 0,
+              "the browser's Escape leaves its full screen without opening the game's menu, and the "
+              "setting follows (full screen %r, then %r; menu shut %s; setting written %s)"
+              % (full, left, shut, saved and struct.unpack_from("<i", saved, 4)[0]))
 
         errors = browser.errors()
         check(not errors, "no errors on the console" + ("" if not errors else ": " + "; ".join(errors[:5])))

@@ -9,6 +9,11 @@ hollowmere-replay.exe and the native tool verify to the same line; a second run 
 setting in the menu and writes the file again over the first; the zip's game, unzipped
 elsewhere, starts from yet another folder and keeps the changed setting; the uninstaller leaves
 the settings behind.
+The X server is a 1920x1080 desktop with openbox, as in the Linux full-screen test: the menu's
+full screen fills it at its own mode with the picture at the largest size of its shape, centred
+between black bars, at 640x480, 800x600 and 1280x1024, and going back gives a 640x480 window;
+with a driver that lacks framebuffer objects (Mesa told to hide them) full screen is refused,
+the window stays and the settings written describe it.
 
 Environment (set by scripts/test-windows.sh): HOLLOWMERE_SETUP, HOLLOWMERE_ZIP, WM_CLOSE_BIN,
 HOLLOWMERE_REPLAY_BIN (the native hollowmere-replay), HOLLOWMERE_BUILD (screenshots go to its
@@ -27,6 +32,7 @@ import zipfile
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "e2e"))
 import harness  # noqa: E402
 from harness import Game, check, fail  # noqa: E402
+from test_fullscreen import Screen, desktop, display_size, fills, ground_across_middle, picture_rect  # noqa: E402
 
 SETUP = os.environ.get("HOLLOWMERE_SETUP", "")
 ZIP = os.environ.get("HOLLOWMERE_ZIP", "")
@@ -71,10 +77,10 @@ class Wine:
         shutil.rmtree(self.prefix, ignore_errors=True)
 
 
-def start_game(xvfb, wine, exe):
+def start_game(xvfb, wine, exe, env=None):
     """The game started through Wine from a scratch folder of its own, not the game's folder."""
     elsewhere = tempfile.mkdtemp(prefix="hollowmere-console-")
-    game = Game(xvfb, workdir=elsewhere, pack=False, env=wine.env, command=["wine", exe])
+    game = Game(xvfb, workdir=elsewhere, pack=False, env=dict(wine.env, **(env or {})), command=["wine", exe])
     game.own_dir = True
     return game.start()
 
@@ -148,6 +154,81 @@ def turn_radar_off(xvfb, wine, exe):
         game.cleanup()
 
 
+def full_screen_and_back(xvfb, wine, exe):
+    """The menu's full screen over the unchanged desktop at three of its resolutions, then back to
+    a window; the settings file then holds the window."""
+    game = start_game(xvfb, wine, exe)
+    try:
+        size = display_size(game)
+        time.sleep(1.0)
+        game.key("space")
+        time.sleep(0.5)
+        for name in ("Escape", "Down", "Right"):
+            game.key(name)
+        time.sleep(2.0)
+        game.find_new_window()
+        check(display_size(game) == size, "Wine: full screen leaves the desktop's mode as it was (%dx%d)" % size)
+        game.key("Escape")
+        time.sleep(1.0)
+        expected = picture_rect(*size, 640, 480)
+        shot = Screen(game, "wine_fullscreen_playing")
+        fills(shot, expected, "Wine, 640x480 playing")
+        ground_across_middle(shot, expected, "Wine")
+        for name in ("Escape", "Down", "Down"):
+            game.key(name)
+        for steps, mode in ((1, (800, 600)), (2, (1280, 1024))):
+            for _ in range(steps):
+                game.key("Right")
+            time.sleep(2.0)
+            fills(Screen(game, "wine_fullscreen_%d" % mode[0]), picture_rect(*size, *mode), "Wine, %dx%d" % mode)
+        game.key("Right")  # round to 640x480
+        time.sleep(1.0)
+        game.key("Up")
+        game.key("Left")
+        time.sleep(2.0)
+        game.find_new_window()
+        check(game.window_size() == (640, 480), "Wine: back in a window of 640x480 (%s)" % (game.window_size(),))
+        box = Screen(game, "wine_fullscreen_windowed").lit_box()
+        check(box is not None and box[2] - box[0] <= 660 and box[3] - box[1] <= 520,
+              "Wine: the window no longer covers the screen (lit: %s)" % (box,))
+        check(game.proc.poll() is None and "cant deal with" not in game.stderr(), "Wine: every mode was accepted")
+        status = game.close(30)
+        check(status == 0, "Wine: the game closes with status 0 after full screen (got %s)" % status)
+    finally:
+        game.cleanup()
+    data = wine.read_settings()
+    check(data is not None and struct.unpack_from("<iii", data, 4) == (0, 640, 480),
+          "Wine: the settings written keep the window of 640x480")
+
+
+def refused_full_screen(xvfb, wine, exe):
+    """A driver without framebuffer objects: full screen is refused, the game runs on in its window
+    and writes the settings of that window."""
+    hidden = {"MESA_GL_VERSION_OVERRIDE": "2.1",
+              "MESA_EXTENSION_OVERRIDE": "-GL_ARB_framebuffer_object -GL_EXT_framebuffer_object "
+                                         "-GL_EXT_framebuffer_blit"}
+    game = start_game(xvfb, wine, exe, hidden)
+    try:
+        window = game.window
+        time.sleep(1.0)
+        for name in ("Escape", "Down", "Right"):
+            game.key(name)
+        time.sleep(2.0)
+        check(game.proc.poll() is None and "cant deal with 640 x 480 x 16 (full screen needs" in game.stderr(),
+              "Wine: full screen without framebuffer objects is refused with a message, the game runs on")
+        check(game.find_window() == window and game.window_size() == (640, 480),
+              "Wine: the refused full screen leaves the window as it was (%s)" % (game.window_size(),))
+        game.key("Escape")
+        check(title_shows(game, "wine_refused_title"), "Wine: the window still draws the title")
+        status = game.close(30)
+        check(status == 0, "Wine: the game closes with status 0 after the refusal (got %s)" % status)
+    finally:
+        game.cleanup()
+    data = wine.read_settings()
+    check(data is not None and struct.unpack_from("<iii", data, 4) == (0, 640, 480),
+          "Wine: the settings written after the refusal describe the window")
+
+
 def test(xvfb):
     if not (os.path.exists(SETUP) and os.path.exists(ZIP)):
         fail("HOLLOWMERE_SETUP and HOLLOWMERE_ZIP must name the installer and the zip")
@@ -169,6 +250,10 @@ def test(xvfb):
         check(not any(os.path.exists(os.path.join(installed, n)) for n in ("stdout.txt", "stderr.txt")),
               "SDL writes no stdout.txt or stderr.txt beside the game")
         replay_verifies(wine)
+
+        full_screen_and_back(xvfb, wine, exe)
+        refused_full_screen(xvfb, wine, exe)
+        first = wine.read_settings()
 
         turn_radar_off(xvfb, wine, exe)
         second = wine.read_settings()
@@ -208,9 +293,11 @@ def test(xvfb):
 
 
 if __name__ == "__main__":
-    xvfb = harness.Xvfb()
+    xvfb, wm = desktop(1920, 1080)
     try:
         test(xvfb)
     finally:
+        wm.terminate()
+        wm.wait(5)
         xvfb.stop()
     print("1 passed, 0 failed", flush=True)

@@ -84,6 +84,12 @@ struct gl_sink {
     // from the vertex `base`; with a colour, every vertex takes that colour instead of its own.
     virtual void draw_buffer(GLenum mode, uint32_t buffer, size_t base, size_t first, size_t count,
                              const float *color) = 0;
+    // The current projection times model-view (column-major) and the viewport (x, y, width,
+    // height), for lines wider than a pixel; false where the sink draws wide lines itself.
+    virtual bool window_transform(float mvp[16], float viewport[4]) {
+        (void)mvp, (void)viewport;
+        return false;
+    }
 };
 
 // The attributes a vertex takes from the current state.
@@ -158,6 +164,15 @@ struct gl_saved_state {
 // recorded and is replayed command by command.
 gl_list compile_list(std::vector<gl_command> commands);
 
+// Appends the triangles that draw a GL_LINES, GL_LINE_STRIP or GL_LINE_LOOP primitive `width`
+// pixels wide on the screen that `mvp` and `viewport` (as in gl_sink::window_transform) give:
+// each segment a quad spanning the width vertically where the segment is more horizontal than
+// vertical on the screen, horizontally otherwise, square at its end points, counter-clockwise
+// on the screen and with the corners in object space, so that the same matrices draw them.
+// False for another mode or a matrix without an inverse.
+bool widen_lines(GLenum mode, const gl_vertex *v, size_t n, float width, const float mvp[16],
+                 const float viewport[4], std::vector<gl_vertex> &out);
+
 class gl_layer {
   public:
     explicit gl_layer(gl_sink &sink) : sink(sink) {}
@@ -213,6 +228,7 @@ class gl_layer {
     void draw_batch(gl_list &list, gl_batch &batch);
     void forget_list(GLuint id);
     void emit(GLenum mode);
+    bool draw_wide_lines(GLenum mode, const gl_vertex *v, size_t n);
     void restore(const gl_saved_state &saved, GLbitfield mask);
 
     gl_sink &sink;
@@ -221,6 +237,7 @@ class gl_layer {
     bool inside_ = false;
     std::vector<gl_vertex> vertices_;
     std::vector<gl_vertex> scratch_;
+    std::vector<gl_vertex> wide_;
     std::map<GLuint, gl_list> lists_;
     GLuint next_list_ = 1;
     GLuint open_ = 0;

@@ -48,6 +48,8 @@ void emscripten_glTexImage2D(GLenum target, GLint level, GLint internal, GLsizei
                              GLint border, GLenum format, GLenum type, const void *pixels);
 void emscripten_glGenerateMipmap(GLenum target);
 void emscripten_glHint(GLenum target, GLenum mode);
+void emscripten_glGetFloatv(GLenum name, GLfloat *values);
+void emscripten_glGetIntegerv(GLenum name, GLint *values);
 // library_hollowmere.js
 void hollowmere_material_emission(const GLfloat *rgba);
 }
@@ -84,6 +86,22 @@ struct emulation_sink : gl_sink {
             color_array = per_vertex_color;
         }
         if (per_vertex_color) emscripten_glColorPointer(4, GL_FLOAT, stride, at(offsetof(gl_vertex, r)));
+    }
+
+    // The emulation keeps the matrices itself and answers for them.
+    bool window_transform(float mvp[16], float viewport[4]) override {
+        float m[16], p[16];
+        GLint at[4];
+        emscripten_glGetFloatv(GL_MODELVIEW_MATRIX, m);
+        emscripten_glGetFloatv(GL_PROJECTION_MATRIX, p);
+        emscripten_glGetIntegerv(GL_VIEWPORT, at);
+        for (int c = 0; c < 4; ++c)
+            for (int r = 0; r < 4; ++r)
+                mvp[c * 4 + r] = p[r] * m[c * 4] + p[4 + r] * m[c * 4 + 1] + p[8 + r] * m[c * 4 + 2] +
+                                 p[12 + r] * m[c * 4 + 3];
+        for (int i = 0; i < 4; ++i)
+            viewport[i] = static_cast<float>(at[i]);
+        return true;
     }
 
     void draw(GLenum mode, const gl_vertex *v, size_t n) override {

@@ -31,6 +31,10 @@ int hollowmere_sdl_set_error(const char *message);
 // The earliest time (emscripten_get_now) at which the next game frame may run.
 double web_frame_not_before = 0;
 
+// platform_web.cpp: whether the page is in full screen, and when it last left it.
+bool web_full_screen();
+extern double web_full_screen_left_at;
+
 // The converter SDL_BuildAudioCVT described, for SDL_ConvertAudio: the browser SDL's record has
 // no room for channel counts and rates.
 namespace {
@@ -54,12 +58,30 @@ void callback_on_silence(void *userdata, Uint8 *stream, int len) {
 
 extern "C" {
 
+// In full screen the Escape key is the browser's, which leaves full screen on it; the page may
+// hear of the key before or just after it has left. Such an Escape, pressed and let go, never
+// reaches the game, so that it does not also open the game's menu.
+static bool browsers_escape(const SDL_Event &e) {
+    static bool held = false;
+    if (e.key.keysym.sym != SDLK_ESCAPE) return false;
+    if (e.type == SDL_KEYUP) {
+        bool was = held;
+        held = false;
+        return was;
+    }
+    held = web_full_screen() || emscripten_get_now() - web_full_screen_left_at < 500;
+    return held;
+}
+
 int SDL_PollEvent(SDL_Event *event) {
     SDL_Event own;
     SDL_Event *e = event ? event : &own;
-    int got = hollowmere_sdl_poll_event(e);
-    if (got && (e->type == SDL_KEYDOWN || e->type == SDL_KEYUP))
-        e->key.keysym.sym = sdl12_key_from_web(e->key.keysym.sym);
+    int got;
+    do {
+        got = hollowmere_sdl_poll_event(e);
+        if (got && (e->type == SDL_KEYDOWN || e->type == SDL_KEYUP))
+            e->key.keysym.sym = sdl12_key_from_web(e->key.keysym.sym);
+    } while (got && (e->type == SDL_KEYDOWN || e->type == SDL_KEYUP) && browsers_escape(*e));
     if (got && (e->type == SDL_JOYBUTTONDOWN || e->type == SDL_JOYBUTTONUP) &&
         hollowmere_pad_is_standard(e->jbutton.which))
         e->jbutton.button = static_cast<Uint8>(sdl12_pad_button_from_standard(e->jbutton.button));
