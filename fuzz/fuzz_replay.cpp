@@ -13,9 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 1) return 0;
     std::vector<uint8_t> bytes(data + 1, data + size);
     if ((data[0] & 1) && bytes.size() >= 8) {
-        uint64_t h = 14695981039346656037ull;
-        for (size_t i = 0; i + 8 < bytes.size(); ++i)
-            h = (h ^ bytes[i]) * 1099511628211ull;
+        uint64_t h = replay_checksum(bytes.data(), bytes.size() - 8);
         for (int i = 0; i < 8; ++i)
             bytes[bytes.size() - 8 + i] = static_cast<uint8_t>(h >> (8 * i));
     }

@@ -74,9 +74,7 @@ replay record_game(const game_plan &plan, int *kinds = nullptr) {
 }
 
 std::vector<uint8_t> resealed(std::vector<uint8_t> bytes) {
-    uint64_t h = 14695981039346656037ull;
-    for (size_t i = 0; i + 8 < bytes.size(); ++i)
-        h = (h ^ bytes[i]) * 1099511628211ull;
+    uint64_t h = replay_checksum(bytes.data(), bytes.size() - 8);
     for (int i = 0; i < 8; ++i)
         bytes[bytes.size() - 8 + i] = static_cast<uint8_t>(h >> (8 * i));
     return bytes;

@@ -16,22 +16,6 @@
 
 #include <cstdlib>
 
-namespace {
-
-bool read_random(const std::vector<uint8_t> &bytes, random_snapshot *r) {
-    if (bytes.size() != 4 * 33) return false;
-    auto u32 = [&bytes](size_t i) {
-        return bytes[i] | bytes[i + 1] << 8 | bytes[i + 2] << 16 | static_cast<uint32_t>(bytes[i + 3]) << 24;
-    };
-    for (size_t i = 0; i < 31; ++i)
-        r->word[i] = u32(4 * i);
-    r->front = static_cast<int32_t>(u32(124));
-    r->rear = static_cast<int32_t>(u32(128));
-    return true;
-}
-
-} // namespace
-
 game_record *start_playback(const replay &r, std::string *error) {
     game_record *g = new_game_record();
     default_settings(&g->settings);
@@ -41,7 +25,7 @@ game_record *start_playback(const replay &r, std::string *error) {
     register_game_tank_types(g);
     if (!r.field_state.empty()) {
         random_snapshot seed{};
-        if (!read_random(r.field_state, &seed) || !restore_random(seed)) {
+        if (!read_random_state(r.field_state.data(), r.field_state.size(), &seed) || !restore_random(seed)) {
             if (error) *error = "damaged: the field's seed is no generator state";
             free_playback(g);
             return nullptr;

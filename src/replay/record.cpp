@@ -34,19 +34,6 @@ bool write_failed = false;
 int32_t held_flags = 0; // the settings the recording's frames run under now
 float held_detail = 0;
 
-std::vector<uint8_t> random_bytes(const random_snapshot &r) {
-    std::vector<uint8_t> out;
-    auto u32 = [&out](uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-    };
-    for (uint32_t w : r.word)
-        u32(w);
-    u32(static_cast<uint32_t>(r.front));
-    u32(static_cast<uint32_t>(r.rear));
-    return out;
-}
-
 void write_recording() {
     if (folder.empty()) return;
     write_replay_file(recording, folder + "/last.hmr");
@@ -111,7 +98,7 @@ void record_start(game_record *g) {
     recording = replay{};
     recording.game_version = HOLLOWMERE_VERSION;
     recording.date = static_cast<int64_t>(std::time(nullptr));
-    if (g->field) recording.field_state = random_bytes(field_built_from);
+    if (g->field) recording.field_state = random_state_bytes(field_built_from);
     recording.start_state = save_game_state(g);
     recording_open = true;
     held_flags = g->settings.display_flags;

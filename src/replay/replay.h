@@ -14,6 +14,7 @@
 #include <vector>
 
 struct game_record;
+struct random_snapshot;
 
 // Raised whenever a rule of play, the order of the random draws or the arithmetic changes, with
 // the pinned fingerprints (tests/sim/golden.txt) renewed in the same commit: a replay of another
@@ -65,7 +66,14 @@ std::vector<uint8_t> save_game_state(game_record *game);
 // and the record's lists are to be thrown away (the next new_game does).
 bool load_game_state(game_record *game, const uint8_t *data, size_t size, std::string *error);
 
+// The generator's state as 132 little-endian bytes (a replay's field seed), and back: false
+// for bytes of another length.
+std::vector<uint8_t> random_state_bytes(const random_snapshot &state);
+bool read_random_state(const uint8_t *data, size_t size, random_snapshot *state);
+
 // --- the file ---
+// The checksum a replay file ends with: FNV-1a over all the bytes before it.
+uint64_t replay_checksum(const uint8_t *data, size_t size);
 std::vector<uint8_t> encode_replay(const replay &r);
 // False with *error naming the fault for anything that is not a whole, undamaged replay of a
 // format this program reads; a replay of another simulation version is read (the caller says

@@ -27,13 +27,6 @@ constexpr size_t NAME_LIMIT = 64;
 constexpr uint64_t FNV_START = 14695981039346656037ull;
 constexpr uint64_t LONGEST_GAME_MS = 24ull * 3600 * 1000;
 
-uint64_t fnv1a(const uint8_t *p, size_t n) {
-    uint64_t h = FNV_START;
-    for (size_t i = 0; i < n; ++i)
-        h = (h ^ p[i]) * 1099511628211ull;
-    return h;
-}
-
 struct writer {
     std::vector<uint8_t> out;
     void u8(uint8_t v) { out.push_back(v); }
@@ -256,6 +249,13 @@ bool decode_frames(const std::vector<uint8_t> &bytes, std::vector<replay_frame> 
 
 } // namespace
 
+uint64_t replay_checksum(const uint8_t *p, size_t n) {
+    uint64_t h = FNV_START;
+    for (size_t i = 0; i < n; ++i)
+        h = (h ^ p[i]) * 1099511628211ull;
+    return h;
+}
+
 std::vector<uint8_t> encode_replay(const replay &r) {
     writer head;
     head.u32(r.simulation);
@@ -289,7 +289,7 @@ std::vector<uint8_t> encode_replay(const replay &r) {
         checks.u64(c);
     w.section(checks.out);
     w.u64(r.final_fingerprint);
-    w.u64(fnv1a(w.out.data(), w.out.size()));
+    w.u64(replay_checksum(w.out.data(), w.out.size()));
     return w.out;
 }
 
@@ -300,7 +300,7 @@ bool decode_replay(const uint8_t *data, size_t size, replay *out, std::string *e
     };
     if (size < 4 || std::memcmp(data, MAGIC, 4) != 0) return refuse("not a replay");
     if (size < 4 + 2 + 2 + 16) return refuse("damaged: truncated in the header");
-    if (fnv1a(data, size - 8) != (reader{data + size - 8, data + size, {}}).u64("the checksum"))
+    if (replay_checksum(data, size - 8) != (reader{data + size - 8, data + size, {}}).u64("the checksum"))
         return refuse("damaged: the checksum does not match (truncated or changed)");
     reader r{data + 4, data + size - 8, {}};
     replay rp;

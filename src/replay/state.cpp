@@ -62,11 +62,8 @@ struct state_writer {
     }
     void field(game_record *) {} // a replay keeps the field's own seed instead
     void random() {
-        random_snapshot r = save_random();
-        for (uint32_t w : r.word)
-            u32(w);
-        i32(r.front);
-        i32(r.rear);
+        std::vector<uint8_t> bytes = random_state_bytes(save_random());
+        out.insert(out.end(), bytes.begin(), bytes.end());
     }
 };
 
@@ -217,15 +214,34 @@ struct state_reader {
     void field(game_record *) {}
     void random() {
         random_snapshot r{};
-        for (uint32_t &w : r.word)
-            w = u32();
-        r.front = static_cast<int32_t>(u32());
-        r.rear = static_cast<int32_t>(u32());
-        if (fault.empty() && !restore_random(r)) fail("a random generator state no generator can have");
+        if (!read_random_state(at, end - at < 132 ? 0 : 132, &r)) return fail("the state ends early");
+        at += 132;
+        if (!restore_random(r)) fail("a random generator state no generator can have");
     }
 };
 
 } // namespace
+
+std::vector<uint8_t> random_state_bytes(const random_snapshot &r) {
+    state_writer w;
+    for (uint32_t word : r.word)
+        w.u32(word);
+    w.i32(r.front);
+    w.i32(r.rear);
+    return w.out;
+}
+
+bool read_random_state(const uint8_t *data, size_t size, random_snapshot *r) {
+    if (size != 4 * 33) return false;
+    auto u32 = [data](size_t i) {
+        return data[i] | data[i + 1] << 8 | data[i + 2] << 16 | static_cast<uint32_t>(data[i + 3]) << 24;
+    };
+    for (size_t i = 0; i < 31; ++i)
+        r->word[i] = u32(4 * i);
+    r->front = static_cast<int32_t>(u32(124));
+    r->rear = static_cast<int32_t>(u32(128));
+    return true;
+}
 
 std::vector<uint8_t> save_game_state(game_record *g) {
     state_writer w;
