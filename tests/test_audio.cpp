@@ -128,6 +128,22 @@ TEST_F(Mixer, LoadingConvertsOncePerNameAndMode) {
     play_sound(g, a, 1.0f, 0, 0);
     EXPECT_NEAR(mix()[400], 3000, 30);
 
+    // A replay shown fast: each sound starts once a frame, however many ticks play it.
+    auto started = [&](bool once) {
+        stop_all_sounds(g);
+        sounds_once_a_frame(once);
+        for (int frame = 0; frame < 2; ++frame, next_sound_frame())
+            for (sound *s : {a, a, looped, a})
+                play_sound(g, s, 1.0f, 0, 0);
+        int n = 0;
+        for (sound_instance *i = sound_instances; i; i = i->next)
+            n += i->active != 0;
+        sounds_once_a_frame(false);
+        return n;
+    };
+    EXPECT_EQ(started(true), 4);
+    EXPECT_EQ(started(false), 8);
+
     // No sound: a voice is kept but never mixed.
     stop_all_sounds(g);
     start_voice(make_voice(g, "audio_none", 1.0f, SOUND_LOOP), SOUND_LOOP);

@@ -266,8 +266,8 @@ bool replay_watching() {
 }
 
 std::string watch_replay_path(const std::string &path, int how) {
-    if (watch.active || !game || (game->flags & (FLAG_PLAYING | FLAG_MENU)))
-        return "a game or a replay is on screen";
+    if (watch.active || !game || (game->flags & (FLAG_PLAYING | FLAG_MENU | FLAG_QUALIFIES)))
+        return "the title is not on screen: a game, the menu, the name entry or a replay is";
     replay r;
     std::string reason = read_replay_file(path, &r);
     if (!reason.empty()) return reason;
