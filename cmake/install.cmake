@@ -3,11 +3,12 @@
 
 # What `cmake --install` puts where: the game binary in libexec (players start it through the
 # launcher in bin, which sets up their own directory first), the generated pack in the shared
-# data directory, the desktop entry, the icons drawn by make_icon, the manual pages and the
-# AppStream metadata. The pack tool installs itself from tools/. The launcher finds the game and
-# the pack relative to itself, so a tree installed under --prefix or DESTDIR works where it
-# lands. The three game directories can be moved for a distribution's own layout (the Debian
-# package puts them in games/, lib/games/hollowmere and share/games/hollowmere).
+# data directory, the desktop entry with the replay files' MIME type, the icons drawn by
+# make_icon, the manual pages and the AppStream metadata. The pack tool installs itself from
+# tools/. The launcher finds the game and the pack relative to itself, so a tree installed under
+# --prefix or DESTDIR works where it lands. The three game directories can be moved for a
+# distribution's own layout (the Debian package puts them in games/, lib/games/hollowmere and
+# share/games/hollowmere).
 
 include(GNUInstallDirs)
 
@@ -44,6 +45,10 @@ install(CODE "
   endif()")
 
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/hollowmere.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# The replay files' type (*.hmr), which the desktop entry opens; the desktop's MIME database
+# takes it in when update-mime-database runs over the directory (dpkg's trigger does in the package).
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/hollowmere-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+        RENAME hollowmere.xml)
 # The manual pages name the version and where the pack is installed.
 if(IS_ABSOLUTE "${HOLLOWMERE_DATA_DIR}")
   set(HOLLOWMERE_PACK_PATH "${HOLLOWMERE_DATA_DIR}/hollowmere.data")

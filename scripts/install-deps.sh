@@ -13,7 +13,7 @@ packages=(
   libgtest-dev libbenchmark-dev libfreetype-dev fonts-dejavu-core libx11-dev
   xvfb xdotool x11-utils imagemagick openbox
   libpng-dev libsndfile1-dev libsamplerate0-dev sox assimp-utils
-  clang libclang-rt-14-dev desktop-file-utils
+  clang libclang-rt-14-dev desktop-file-utils shared-mime-info
   dpkg-dev debootstrap lintian appstream reuse
 )
 [ $# -gt 0 ] && packages=("$@")

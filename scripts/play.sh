@@ -4,9 +4,15 @@
 
 # Installs what is needed, builds, and starts the game in the per-user directory, where the
 # settings and high scores survive rebuilds. The pack there is a link to the built one unless
-# the player has put a pack of their own there.
+# the player has put a pack of their own there. `play.sh FILE.hmr` plays that replay first
+# (named from the folder play.sh was started in).
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
+if [ $# -gt 1 ]; then
+  echo "play: one replay at a time: play.sh [FILE.hmr]" >&2
+  exit 2
+fi
+[ $# -eq 0 ] || case $1 in /*) ;; *) set -- "$PWD/${1#./}" ;; esac
 "$top/scripts/install-deps.sh"
 "$top/scripts/build.sh" hollowmere hollowmere_pack
 dir="${XDG_DATA_HOME:-$HOME/.local/share}/hollowmere"
@@ -19,4 +25,4 @@ if [ ! -e "$dir/hollowmere.data" ] || [ -L "$dir/hollowmere.data" ]; then
   ln -sfn "$top/build/hollowmere.data" "$dir/hollowmere.data"
 fi
 cd "$dir"
-exec "$top/build/hollowmere"
+exec "$top/build/hollowmere" "$@"

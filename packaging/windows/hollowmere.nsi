@@ -4,8 +4,9 @@
 ; The Windows installer, made by scripts/build-windows.sh with Debian's makensis:
 ;   makensis -DVERSION=1.0.0 -DSTAGE=<folder holding the release files> -DOUTFILE=<setup.exe> hollowmere.nsi
 ; Installs the game for every user under Program Files with a Start-menu shortcut and an entry
-; in the system's list of programs. The uninstaller removes what was installed and nothing else:
-; the player's settings and high scores in %APPDATA%\Hollowmere stay.
+; in the system's list of programs, and opens replay files (.hmr) with the game on a double click.
+; The uninstaller removes what was installed and nothing else: the player's settings, high scores
+; and replays in %APPDATA%\Hollowmere stay.
 ; Silent install: hollowmere-VERSION-setup.exe /S [/D=C:\Some\Folder]
 
 Unicode true
@@ -14,8 +15,14 @@ SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 
 !include "MUI2.nsh"
+!include "Integration.nsh"
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Hollowmere"
+; The replay files' type, for every user: .hmr names the class, whose open command is the game.
+!define REPLAY_EXT_KEY "Software\Classes\.hmr"
+!define REPLAY_CLASS "Hollowmere.Replay"
+!define REPLAY_CLASS_KEY "Software\Classes\${REPLAY_CLASS}"
+!define REPLAY_OPEN '"$INSTDIR\hollowmere.exe" "%1"'
 
 Name "Hollowmere ${VERSION}"
 OutFile "${OUTFILE}"
@@ -68,12 +75,32 @@ Section "Hollowmere"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+
+  WriteRegStr HKLM "${REPLAY_EXT_KEY}" "" "${REPLAY_CLASS}"
+  WriteRegStr HKLM "${REPLAY_CLASS_KEY}" "" "Hollowmere replay"
+  WriteRegStr HKLM "${REPLAY_CLASS_KEY}\DefaultIcon" "" "$INSTDIR\hollowmere.exe,0"
+  WriteRegStr HKLM "${REPLAY_CLASS_KEY}\shell\open\command" "" '${REPLAY_OPEN}'
+  ${NotifyShell_AssocChanged}
 SectionEnd
 
 ; Only the files this installer put there: a folder the player filled stays, and so does
 ; %APPDATA%\Hollowmere with the settings and scores.
 Section "Uninstall"
   SetShellVarContext all
+  ; The replay type first, so that it is gone once the files are, and only while it is still
+  ; this copy's: another install may have taken it over.
+  ReadRegStr $0 HKLM "${REPLAY_CLASS_KEY}\shell\open\command" ""
+  StrCmp $0 '${REPLAY_OPEN}' 0 replay_type_done
+  DeleteRegKey HKLM "${REPLAY_CLASS_KEY}"
+  ReadRegStr $0 HKLM "${REPLAY_EXT_KEY}" ""
+  StrCmp $0 "${REPLAY_CLASS}" 0 replay_type_changed
+  ; Other programs' entries under .hmr (OpenWithProgids, say) are theirs to keep.
+  DeleteRegValue HKLM "${REPLAY_EXT_KEY}" ""
+  DeleteRegKey /ifempty HKLM "${REPLAY_EXT_KEY}"
+  replay_type_changed:
+  ${NotifyShell_AssocChanged}
+  replay_type_done:
+
   Delete "$INSTDIR\hollowmere.exe"
   Delete "$INSTDIR\hollowmere-replay.exe"
   Delete "$INSTDIR\SDL.dll"

@@ -2,10 +2,12 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 
 """The Debian package on a clean system, as a player meets it: a minimal Debian 12 made with
-debootstrap from the same archive, the package installed there with apt (which pulls in exactly
-the dependencies it declares), the installed game started as an ordinary user under Xvfb to its
-title picture and closed, the settings found in the player's ~/.local/share/hollowmere; then the
-package purged, the player's settings still there and nothing of the package left.
+debootstrap from the same archive, with the desktop's file-type tools (xdg-utils and the MIME
+and desktop databases), the package installed there with apt (which pulls in exactly the
+dependencies it declares), a replay's type and the program that opens it asked of xdg-mime, the
+installed game started as an ordinary user under Xvfb to its title picture and closed, the
+settings found in the player's ~/.local/share/hollowmere; then the package purged, the player's
+settings still there, nothing of the package left and the replay type gone with it.
 
 Usage (as root): clean_system.py PACKAGE.deb   (scripts/test-deb.sh builds the package and runs it)
 Environment: WM_CLOSE_BIN, the window-closing helper of the native build."""
@@ -23,6 +25,10 @@ from harness import check, fail
 
 SUITE = "bookworm"
 CACHE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "build-deb")
+REPLAY = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "replays", "whole_game.hmr")
+# What a desktop brings along to tell a file's type and the program for it; dpkg's triggers of
+# the last two compile the package's MIME type and desktop entry into their databases.
+DESKTOP_TOOLS = ("xdg-utils", "libfile-mimeinfo-perl", "shared-mime-info", "desktop-file-utils")
 
 
 def archive():
@@ -109,6 +115,16 @@ def play_once(root, xvfb, home):
     check(status == 0, "the installed game closes cleanly (status %s)" % status)
 
 
+def replay_type(root, home):
+    """What xdg-mime says of a replay: its type, and the desktop entry that opens that type."""
+    env = {"HOME": home, "USER": "player"}
+    shutil.copy(REPLAY, os.path.join(root, "tmp", "x.hmr"))
+    filetype = run(*in_root(root, "xdg-mime", "query", "filetype", "/tmp/x.hmr", user="player", env=env)).strip()
+    default = subprocess.run(in_root(root, "xdg-mime", "query", "default", "application/x-hollowmere-replay",
+                                     user="player", env=env), capture_output=True, text=True).stdout.strip()
+    return filetype, default
+
+
 def main():
     if len(sys.argv) != 2 or os.geteuid() != 0:
         fail("usage (as root): clean_system.py PACKAGE.deb")
@@ -127,6 +143,9 @@ def main():
         shutil.copy("/etc/resolv.conf", os.path.join(root, "etc", "resolv.conf"))
         shutil.copy(deb, os.path.join(root, "tmp", os.path.basename(deb)))
         run(*in_root(root, "apt-get", "update", "-qq"))
+        began = time.time()
+        run(*in_root(root, "apt-get", "install", "-y", "-qq", "--no-install-recommends", *DESKTOP_TOOLS))
+        print("note: the desktop's file-type tools installed in %.1f s" % (time.time() - began), flush=True)
         before = set(run(*in_root(root, "dpkg-query", "-W", "-f=${Package}\n")).split())
         run(*in_root(root, "apt-get", "install", "-y", "-qq", "--no-install-recommends",
                      "/tmp/" + os.path.basename(deb)))
@@ -137,6 +156,9 @@ def main():
             check(os.path.exists(root + path), "installed: " + path)
 
         run(*in_root(root, "useradd", "--create-home", "player"))
+        found = replay_type(root, "/home/player")
+        check(found == ("application/x-hollowmere-replay", "hollowmere.desktop"),
+              "xdg-mime: a replay is application/x-hollowmere-replay, opened by hollowmere.desktop (%s, %s)" % found)
         xvfb = harness.Xvfb()
         play_once(root, xvfb, "/home/player")
         settings = os.path.join(root, "home/player/.local/share/hollowmere/hollowmere.cfg")
@@ -153,6 +175,9 @@ def main():
         check(not left, "nothing of the package is left (%s)" % left[:5])
         with open(settings, "rb") as f:
             check(f.read() == kept, "the player's settings and scores are still there")
+        found = replay_type(root, "/home/player")
+        check(found[0] != "application/x-hollowmere-replay" and not found[1],
+              "the replay type and its program go with the package (%s, %r)" % found)
     finally:
         if xvfb:
             xvfb.stop()

@@ -3,8 +3,9 @@
 
 """The installed game as a player meets it: `cmake --install` into a scratch prefix, the files in
 their places (desktop entry, icons, manual pages, pack), the launcher's handling of the per-user
-directory with a stand-in game, and then the real game started by typing `hollowmere` under Xvfb
-with a scratch HOME: settings survive a second run, and a pack of the player's own wins."""
+directory and of a file to open with a stand-in game, and then the real game started by typing
+`hollowmere` under Xvfb with a scratch HOME: settings survive a second run, a pack of the player's
+own wins, and `hollowmere x.hmr` plays the replay (or names a file that is none)."""
 
 import os
 import shutil
@@ -12,6 +13,7 @@ import stat
 import struct
 import subprocess
 import tempfile
+import time
 import zlib
 
 import harness
@@ -21,6 +23,7 @@ BUILD = harness.BUILD
 SETTINGS_SIZE = 808
 SCORES_AT = 568  # the high-score table follows the 56-byte head and 512 reserved bytes
 NAMES_AT = SCORES_AT + 40
+REPLAY = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "replays", "whole_game.hmr")
 
 
 def install(prefix):
@@ -85,8 +88,10 @@ def installed_files_in_place(prefix):
     check(r.returncode == 0 and not r.stdout.strip(), "desktop-file-validate passes " + r.stdout.strip())
     with open(desktop) as f:
         entry = f.read()
-    check("Exec=hollowmere\n" in entry and "Icon=hollowmere\n" in entry and "Categories=Game;" in entry,
-          "the desktop entry starts the launcher, names the icon and sits under Games")
+    check("Exec=hollowmere %f\n" in entry and "Icon=hollowmere\n" in entry and "Categories=Game;" in entry
+          and "MimeType=application/x-hollowmere-replay;\n" in entry,
+          "the desktop entry starts the launcher with a file, opens replays, names the icon and sits under Games")
+    replay_type_installed(prefix)
 
     for size in (48, 64, 128, 256):
         path = os.path.join(prefix, "share", "icons", "hicolor", "%dx%d" % (size, size), "apps", "hollowmere.png")
@@ -111,6 +116,35 @@ def installed_files_in_place(prefix):
               ("man %s(%s) renders without warnings " % (page, section)) + r.stderr.strip())
 
 
+def replay_type_installed(prefix):
+    """The installed MIME type compiles into a desktop's database: *.hmr by name, and a replay by
+    its first four bytes whatever it is called."""
+    xml = os.path.join(prefix, "share", "mime", "packages", "hollowmere.xml")
+    check(os.path.isfile(xml), "the replay type is installed in share/mime/packages")
+    if not shutil.which("update-mime-database"):
+        print("note: no update-mime-database here (shared-mime-info); the type is not compiled", flush=True)
+        return
+    scratch = tempfile.mkdtemp(prefix="hollowmere-mime-")
+    mime = os.path.join(scratch, "mime")
+    try:
+        os.makedirs(os.path.join(mime, "packages"))
+        shutil.copy(xml, os.path.join(mime, "packages"))
+        r = subprocess.run(["update-mime-database", mime], capture_output=True, text=True,
+                           env=dict(os.environ, XDG_DATA_DIRS=scratch))
+        with open(os.path.join(mime, "globs2")) as f:
+            globs = f.read()
+        with open(os.path.join(mime, "magic"), "rb") as f:
+            magic = f.read()
+        with open(REPLAY, "rb") as f:
+            head = f.read(4)
+        check(r.returncode == 0 and not r.stderr.strip() and ":application/x-hollowmere-replay:*.hmr" in globs
+              and b":application/x-hollowmere-replay]\n>0=\x00\x04" + head + b"\n" in magic,
+              "update-mime-database takes the type: the *.hmr glob and a replay's first four bytes %r %s"
+              % (head, r.stderr.strip()))
+    finally:
+        shutil.rmtree(scratch, ignore_errors=True)
+
+
 def icon_generator_refuses_bad_sizes():
     tool = os.path.join(BUILD, "packaging", "make_icon")
     out = os.path.join(tempfile.mkdtemp(prefix="hollowmere-icon-"), "icon.png")
@@ -130,7 +164,7 @@ def launcher_with_stand_in_game(prefix):
         shutil.copytree(prefix, copy, symlinks=True)
         game = os.path.join(copy, "libexec", "hollowmere", "hollowmere")
         with open(game, "w") as f:
-            f.write('#!/bin/sh\necho "cwd=$(pwd -P) args=$#"\n')
+            f.write('#!/bin/sh\necho "cwd=$(pwd -P) args=$#"\nfor a; do echo "arg=$a"; done\n')
         os.chmod(game, 0o755)
         installed = os.path.realpath(os.path.join(copy, "share", "hollowmere", "hollowmere.data"))
         launcher = os.path.join(copy, "bin", "hollowmere")
@@ -146,9 +180,22 @@ def launcher_with_stand_in_game(prefix):
         home = os.path.join(base, "home")
         os.makedirs(home)
         user_dir = os.path.realpath(os.path.join(home, ".local", "share")) + "/hollowmere"
-        r = run(home, argv=["--fullscreen", "x"])
+        r = run(home)
         check(r.returncode == 0 and r.stdout.strip() == "cwd=%s args=0" % user_dir,
-              "the game runs in ~/.local/share/hollowmere with no options: " + r.stdout.strip() + r.stderr.strip())
+              "the game runs in ~/.local/share/hollowmere: " + r.stdout.strip() + r.stderr.strip())
+        # A replay to open is named from the folder the launcher was started in, whatever its name.
+        started_in = os.path.realpath(base)
+        for given, passed in (("x.hmr", started_in + "/x.hmr"),
+                              ("./sub dir/a b.hmr", started_in + "/sub dir/a b.hmr"),
+                              ("../up.hmr", started_in + "/../up.hmr"),
+                              ("/abs/y.hmr", "/abs/y.hmr"),
+                              ("--fullscreen", started_in + "/--fullscreen")):
+            r = run(home, argv=[given])
+            check(r.returncode == 0 and r.stdout.strip().splitlines() == ["cwd=%s args=1" % user_dir, "arg=" + passed],
+                  "the launcher passes %r on as %r: %r" % (given, passed, r.stdout + r.stderr))
+        r = run(home, argv=["a.hmr", "b.hmr"])
+        check(r.returncode == 2 and r.stdout == "" and len(r.stderr.strip().splitlines()) == 1,
+              "two files are refused in one line: " + r.stderr.strip())
         link = os.path.join(user_dir, "hollowmere.data")
         check(os.path.islink(link) and os.path.realpath(link) == installed, "the installed pack is linked there")
 
@@ -242,6 +289,46 @@ def play_installed(xvfb, prefix, installed_pack):
         shutil.rmtree(home, ignore_errors=True)
 
 
+def open_replays(xvfb, prefix):
+    """The installed game opening a file as a file manager or a terminal names it, relative to the
+    folder the launcher starts in: a replay plays, anything else is named in one line and the title
+    comes as usual."""
+    home = tempfile.mkdtemp(prefix="hollowmere-home-")
+    folder = tempfile.mkdtemp(prefix="hollowmere-files-")
+    env = {"HOME": home, "PATH": os.path.join(prefix, "bin") + os.pathsep + os.environ.get("PATH", "")}
+    name = os.path.join(os.path.realpath(folder), "x.hmr")
+    try:
+        for tag, content in (("a replay", None), ("a file that is no replay", b"hello, not a game\n")):
+            if content is None:
+                shutil.copy(REPLAY, name)
+            else:
+                with open(name, "wb") as f:
+                    f.write(content)
+            game = Game(xvfb, workdir=folder, pack=False, env=env, command=["hollowmere", "x.hmr"])
+            game.env.pop("XDG_DATA_HOME", None)
+            try:
+                game.start()
+                end = time.time() + 15
+                while time.time() < end and "watching replay" not in game.stdout() and not game.stderr().strip():
+                    time.sleep(0.2)
+                time.sleep(0.5)
+                out, err = game.stdout(), game.stderr()
+                status = game.close()
+            finally:
+                game.cleanup()
+            if content is None:
+                check(status == 0 and "watching replay %s\n" % name in out and not err.strip(),
+                      "%s: hollowmere x.hmr plays %s, closing exits with 0: %r" % (tag, name, err[-300:]))
+            else:
+                lines = err.strip().splitlines()
+                check(status == 0 and len(lines) == 1 and lines[0].startswith(name + ": not a replay: ")
+                      and "watching replay" not in out,
+                      "%s: one line names it by its full path, the game runs on: %r" % (tag, lines))
+    finally:
+        shutil.rmtree(home, ignore_errors=True)
+        shutil.rmtree(folder, ignore_errors=True)
+
+
 def main(xvfb):
     prefix = tempfile.mkdtemp(prefix="hollowmere-prefix-")
     try:
@@ -250,6 +337,7 @@ def main(xvfb):
         icon_generator_refuses_bad_sizes()
         launcher_with_stand_in_game(prefix)
         play_installed(xvfb, prefix, pack)
+        open_replays(xvfb, prefix)
     finally:
         shutil.rmtree(prefix, ignore_errors=True)
 

@@ -2,13 +2,14 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 
 """The Windows release played under Wine, as a Windows player gets it: the installer runs
-silently into a fresh Wine prefix; the installed game, started from a console in another
-folder, shows the title, starts a game on space, drives and fires on real keys and closes on
+silently into a fresh Wine prefix and registers the replay type, and a replay opened through it
+(`start` on the .hmr file, as a double click does) plays; the installed game, started from a
+console in another folder, shows the title, starts a game on space, drives and fires on real keys and closes on
 WM_CLOSE, writing %APPDATA%\\Hollowmere\\hollowmere.cfg and the game's replay, which the installed
 hollowmere-replay.exe and the native tool verify to the same line; a second run changes a
 setting in the menu and writes the file again over the first; the zip's game, unzipped
 elsewhere, starts from yet another folder and keeps the changed setting; the uninstaller leaves
-the settings behind.
+the settings behind and takes the replay type with it, but not another program's entry under .hmr.
 The X server is a 1920x1080 desktop with openbox, as in the Linux full-screen test: the menu's
 full screen fills it at its own mode with the picture at the largest size of its shape, centred
 between black bars, at 640x480, 800x600 and 1280x1024, and going back gives a 640x480 window;
@@ -21,6 +22,7 @@ screenshots/ folder)."""
 
 import glob
 import os
+import re
 import shutil
 import struct
 import subprocess
@@ -38,6 +40,9 @@ SETUP = os.environ.get("HOLLOWMERE_SETUP", "")
 ZIP = os.environ.get("HOLLOWMERE_ZIP", "")
 NATIVE_REPLAY_TOOL = os.environ.get("HOLLOWMERE_REPLAY_BIN", "")
 INSTALL_DIR = "C:\\Games\\Hollowmere"
+REPLAY = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "replays", "whole_game.hmr")
+CLASSES = "HKEY_LOCAL_MACHINE\\Software\\Classes\\"
+OPEN_REPLAY = '"%s\\hollowmere.exe" "%%1"' % INSTALL_DIR
 SHOW_RADAR = 0x10000
 
 
@@ -47,8 +52,10 @@ class Wine:
 
     def __init__(self, xvfb):
         self.prefix = tempfile.mkdtemp(prefix="hollowmere-wine-")
-        self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
-                        DISPLAY=xvfb.display)
+        # Without winemenubuilder, which would copy the prefix's shortcuts and file types (.hmr)
+        # into the desktop of the user running the test.
+        self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all",
+                        WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d", DISPLAY=xvfb.display)
         self.run(["wineboot", "--init"], timeout=180)
 
     def run(self, command, timeout=120, **kwargs):
@@ -71,6 +78,21 @@ class Wine:
             return None
         with open(path, "rb") as f:
             return f.read()
+
+    def registry(self, key):
+        """Every value under a registry key and its subkeys, {key: {name: data}}, or None without the key."""
+        r = subprocess.run(["wine", "reg", "query", key, "/s"], env=self.env, capture_output=True, text=True,
+                           timeout=60)
+        if r.returncode != 0:
+            return None
+        tree, current = {}, None
+        for line in r.stdout.replace("\r", "").splitlines():
+            if line.startswith("HKEY_"):
+                current = tree.setdefault(line.strip().lower(), {})
+            elif line.strip() and current is not None:
+                fields = line.strip().split("    ")  # name, type, data
+                current[fields[0]] = fields[2] if len(fields) > 2 else ""
+        return tree
 
     def stop(self):
         subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True, timeout=60)
@@ -136,6 +158,57 @@ def replay_verifies(wine):
         check(run.returncode == 0 and ": verified: score " in lines[-1],
               "%s verifies the replay (got %r, status %d)" % (tool, lines[-1], run.returncode))
     check(lines[0] == lines[1], "Windows and Linux verify the replay alike: %s" % lines)
+
+
+def replay_type(wine):
+    """The registry's .hmr type after the install: {key below Classes: {value: data}}."""
+    tree = {}
+    for top in (".hmr", "Hollowmere.Replay"):
+        for key, values in (wine.registry(CLASSES + top) or {}).items():
+            tree[key[len(CLASSES):]] = values
+    return tree
+
+
+def replay_banner_pixels(path):
+    """Cyan pixels of the line under the score that only a replay being watched shows (REPLAY, the
+    player, the time played)."""
+    w, h, rows = harness.read_png_pixels(path)
+    y0, y1, x1 = h * 20 // 480, h * 40 // 480, w * 460 // 640
+    return sum(1 for r in rows[y0:y1] for p in r[:x1] if p[0] < 90 and p[1] > 170 and p[2] > 170)
+
+
+def replay_opens(xvfb, wine):
+    """A replay opened as Explorer opens it, through its type (`start` on the file), plays at once
+    rather than the title; the command the registry names, run with the file, says so on its
+    standard output."""
+    folder = "C:\\Replays"
+    os.makedirs(wine.unix_path(folder), exist_ok=True)
+    shutil.copy(REPLAY, os.path.join(wine.unix_path(folder), "x.hmr"))
+    replay = folder + "\\x.hmr"
+    command = replay_type(wine).get("hollowmere.replay\\shell\\open\\command", {}).get("(Default)", "")
+    check(command == OPEN_REPLAY, "the registry's open command is the installed game's: %r" % command)
+    words = [word.replace("%1", replay) for word in re.findall(r'"([^"]*)"', command)]
+    for tag, line in (("start", ["wine", "start", "/wait", replay]), ("the registry's command", ["wine"] + words)):
+        elsewhere = tempfile.mkdtemp(prefix="hollowmere-console-")
+        game = Game(xvfb, workdir=elsewhere, pack=False, env=wine.env, command=line)
+        game.own_dir = True
+        try:
+            game.start()
+            end = time.time() + (10 if tag != "start" else 1)
+            while time.time() < end and "watching replay" not in game.stdout():
+                time.sleep(0.2)
+            time.sleep(1.0)
+            shot = game.screenshot("wine_replay_" + tag.split()[-1])
+            watching = game.stdout().replace("\r", "")
+            status = game.close(30)
+        finally:
+            game.cleanup()
+        banner, heading = replay_banner_pixels(shot), harness.title_heading_pixels(shot)
+        check(banner > 200 and heading < 50 and status == 0,
+              "%s opens the replay: the game plays it (%d pixels of its REPLAY line) instead of its title (%d), "
+              "and closes with 0" % (tag, banner, heading))
+        if tag != "start":  # start leaves the game no standard output to write to
+            check("watching replay %s\n" % replay in watching, "%s: the game says it plays %s" % (tag, replay))
 
 
 def turn_radar_off(xvfb, wine, exe):
@@ -243,6 +316,11 @@ def test(xvfb):
         links = glob.glob(os.path.join(wine.prefix, "drive_c", "ProgramData", "Microsoft", "Windows",
                                        "Start Menu", "Programs", "Hollowmere", "Hollowmere.lnk"))
         check(len(links) == 1, "a Start-menu shortcut is made")
+        types = replay_type(wine)
+        check(types.get(".hmr", {}).get("(Default)") == "Hollowmere.Replay"
+              and types.get("hollowmere.replay", {}).get("(Default)") == "Hollowmere replay"
+              and types.get("hollowmere.replay\\defaulticon", {}).get("(Default)") == INSTALL_DIR + "\\hollowmere.exe,0",
+              "the installer registers .hmr as Hollowmere.Replay, with the game's icon: %s" % types)
         exe = INSTALL_DIR + "\\hollowmere.exe"
 
         first = play_and_close(xvfb, wine, exe, "wine_first")
@@ -250,6 +328,7 @@ def test(xvfb):
         check(not any(os.path.exists(os.path.join(installed, n)) for n in ("stdout.txt", "stderr.txt")),
               "SDL writes no stdout.txt or stderr.txt beside the game")
         replay_verifies(wine)
+        replay_opens(xvfb, wine)
 
         full_screen_and_back(xvfb, wine, exe)
         refused_full_screen(xvfb, wine, exe)
@@ -279,6 +358,8 @@ def test(xvfb):
         check(third is not None and settings_field(third, 28) & SHOW_RADAR == 0,
               "the setting survives a third run: it was read back and written again")
 
+        # Another program's claim on .hmr, which the uninstaller is to leave alone.
+        wine.run(["wine", "reg", "add", CLASSES + ".hmr\\OpenWithProgids", "/v", "Other.Replay", "/d", "", "/f"])
         wine.run(["wine", INSTALL_DIR + "\\uninstall.exe", "/S"], timeout=120)
         end = time.time() + 30
         while time.time() < end and os.path.exists(os.path.join(installed, "hollowmere.exe")):
@@ -287,6 +368,10 @@ def test(xvfb):
         check(not any(os.path.exists(os.path.join(installed, n)) for n in tools),
               "the uninstaller removes the game and its replay tool")
         check(wine.read_settings() == third, "the uninstaller leaves the player's settings and scores")
+        types = replay_type(wine)
+        check(not types.get(".hmr") and types.get(".hmr\\openwithprogids") == {"Other.Replay": ""}
+              and not any(key.startswith("hollowmere.replay") for key in types),
+              "the uninstaller takes its replay type away and leaves another program's entry: %s" % types)
     finally:
         shutil.rmtree(unzipped, ignore_errors=True)
         wine.stop()
