@@ -321,7 +321,7 @@ def open_replays(xvfb, prefix):
                       "%s: hollowmere x.hmr plays %s, closing exits with 0: %r" % (tag, name, err[-300:]))
             else:
                 lines = err.strip().splitlines()
-                check(status == 0 and len(lines) == 1 and lines[0].startswith(name + ": not a replay: ")
+                check(status == 0 and len(lines) == 1 and lines[0] == name + ": not a replay"
                       and "watching replay" not in out,
                       "%s: one line names it by its full path, the game runs on: %r" % (tag, lines))
     finally:
