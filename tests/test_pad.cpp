@@ -108,6 +108,8 @@ TEST_F(Pad, PressesReachWhatEachStateReads) {
         {FLAG_GAME_OVER, 7, 0, 0, 1, 0},
         {FLAG_GAME_OVER, 1, 0, 0, 0, 0},
         {FLAG_GAME_OVER, 6, 0, SDLK_ESCAPE, 0, 1},
+        {FLAG_GAME_OVER, -1, 0, SDLK_UP, 0, 0},    // up and down choose an entry of the table
+        {FLAG_GAME_OVER, 2, 0, SDLK_RETURN, 0, 0}, // X plays its game
         {FLAG_PLAYING, 7, 0, SDLK_ESCAPE, 0, 1},
         {FLAG_PLAYING, 0, 0, 0, 0, 0},
         {FLAG_PLAYING, -1, 0, 0, 0, 0},
