@@ -290,6 +290,7 @@ def save_last_game(browser):
     folder = tempfile.mkdtemp(prefix="hollowmere-downloads-")
     try:
         browser.call("Browser.setDownloadBehavior", behavior="allow", downloadPath=folder)
+        browser.wait_for("!document.getElementById('save-last').disabled", 5, "the button to offer the game")
         browser.evaluate("document.getElementById('save-last').click()")
         path = os.path.join(folder, "hollowmere-last.hmr")
         end = time.time() + 10
