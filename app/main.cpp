@@ -8,6 +8,7 @@
 #include "core/core.h"
 #include "platform/platform.h"
 #include "render/render.h"
+#include "replay/replay.h"
 
 #include <SDL/SDL.h>
 #include <cstdlib>
@@ -26,7 +27,7 @@ static void frame() {
     if (menu_closed || name_entered) settings_checkpoint();
 }
 
-int main(int, char **) {
+int main(int argc, char **argv) {
     atexit(SDL_Quit);
     atexit(SDL_CloseAudio);
     atexit(unplanned_exit);
@@ -39,5 +40,7 @@ int main(int, char **) {
     zero_bytes(game->player_name, NAME_LENGTH);
     game->name_cursor = 0;
     show_first_frame();
+    // A replay named on the command line (a double click on one) plays, then the title shows.
+    if (argc > 1) watch_replay_file(argv[1], WATCH_CHOSEN);
     run_frame_loop(frame, save_settings);
 }

@@ -68,7 +68,7 @@ cp build/hollowmere.data "$out/hollowmere.data"
 em++ -O2 "${objects[@]}" -o "$out/hollowmere.js" \
   -sLEGACY_GL_EMULATION=1 -sGL_UNSAFE_OPTS=0 -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=64MB \
   -sEXIT_RUNTIME=0 -sFORCE_FILESYSTEM=1 -lidbfs.js \
-  -sEXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency \
+  -sEXPORTED_RUNTIME_METHODS=FS,ccall,addRunDependency,removeRunDependency \
   --js-library src/platform/web/library_hollowmere.js \
   --pre-js web/pre.js
 # The simulation's check (tests/sim/sim_check.cpp) for Node.js: the browser's arithmetic, run

@@ -223,8 +223,8 @@ TEST(FrameTiming, BlinksAndCyclesFlipAtTheirEdges) {
                                              {14.99f, false}, {15, true},    {20, false}};
     for (auto [time, game_over] : titles)
         EXPECT_EQ(title_shows_game_over(time), game_over) << "time " << time;
-    // The list scrolls 5 units a second from -50 and starts again after 1155 / 25 seconds.
-    const std::pair<float, double> offsets[] = {{0, -50}, {1, -45}, {46, 180}, {46.25f, -49.75}};
+    // The list scrolls 5 units a second from -50 and starts again after 1330 / 25 seconds.
+    const std::pair<float, double> offsets[] = {{0, -50}, {1, -45}, {53, 215}, {53.25f, -49.75}};
     for (auto [clock, y] : offsets)
         EXPECT_DOUBLE_EQ(instructions_offset(clock), y) << "clock " << clock;
 }

@@ -34,6 +34,7 @@ struct game_plan {
     int ending = END_PLAYING;       // after `frames`, quit with the menu still open or just closed
     int pilot_frames = INT_MAX;     // the collector pilot plays this many, then leaves the keys
     bool to_every_power_up = false; // ends 100 frames after the player's tank has held every kind
+    bool open_table = false;        // played against a table that every score enters
 };
 
 // One recorded game; the frame loop's own dispatch runs every frame. It ends when the game
@@ -43,6 +44,7 @@ replay record_game(const game_plan &plan, int *kinds = nullptr) {
     driver_options o{.seed = plan.seed, .pilot = PILOT_COLLECTOR, .field = true};
     game_record *g = start_headless_game(o);
     set_replay_folder("");
+    if (plan.open_table) g->settings.high_scores[HIGH_SCORE_COUNT - 1] = INT_MIN;
     record_start(g);
     const int jitter[] = {10, 11, 9, 10, 12, 8};
     int held = 0, last = -1;
@@ -118,9 +120,11 @@ TEST(Replay, ARecordedGamePlaysBackFromItsFileToTheSameScoreAndFingerprint) {
     other.simulation += 1;
     EXPECT_EQ(verify_replay(other).outcome, PLAYBACK_OTHER_SIMULATION);
 
-    // Left in the menu (quit), or kept just after it closed: the playback ends alike.
+    // Left in the menu (quit), or kept just after it closed: the playback ends alike; and the
+    // table the game was played against is not the game's (a playback has its own).
     for (int ending : {END_IN_MENU, END_AFTER_MENU}) {
-        replay left = record_game({.seed = 31, .frames = 900, .ending = ending});
+        replay left =
+            record_game({.seed = 31, .frames = 900, .ending = ending, .open_table = ending == END_IN_MENU});
         playback_result q = verify_replay(left);
         EXPECT_EQ(q.outcome, PLAYBACK_VERIFIED) << ending << ": drift at " << q.drift_second;
         EXPECT_FALSE(left.complete);

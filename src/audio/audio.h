@@ -55,6 +55,10 @@ void stop_voice(sound_instance *v);
 void place_voice(sound_instance *v, float x, float y);
 void release_voice(sound_instance *v);
 void stop_all_sounds(game_record *game);
+// While on, each sound starts at most once between two calls of next_sound_frame: a replay shown
+// faster than it was played runs several frames' ticks in one, and their sounds would pile up.
+void sounds_once_a_frame(bool on);
+void next_sound_frame();
 // Silences every voice and looping sound; one-shot sounds play to their end.
 void stop_all_voices(game_record *game);
 void set_listener(game_record *game, float x, float y);

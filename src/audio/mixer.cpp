@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <vector>
 
 SDL_AudioSpec device_spec;
 bool audio_open = false;
@@ -165,10 +166,29 @@ static void free_instances(sound_instance *chain) {
     }
 }
 
+namespace {
+bool once_a_frame = false;
+std::vector<const sound *> started_this_frame;
+} // namespace
+
+void sounds_once_a_frame(bool on) {
+    once_a_frame = on;
+    started_this_frame.clear();
+}
+
+void next_sound_frame() {
+    started_this_frame.clear();
+}
+
 void play_sound(game_record *, sound *s, float volume, float x, float y) {
     // A sound without samples, or one played after the device closed, would never end and so
     // never leave the list.
     if (!audio_open || !has_samples(s)) return;
+    if (once_a_frame) {
+        if (std::find(started_this_frame.begin(), started_this_frame.end(), s) != started_this_frame.end())
+            return;
+        started_this_frame.push_back(s);
+    }
     auto *inst = new sound_instance{s, 0, x, y, s->mode, 1, volume, nullptr};
 
     sound_instance *finished = nullptr;

@@ -172,6 +172,8 @@ extern const float smoke_detail_table[6];
 void new_game(game_record *game);
 void game_tick();
 void title_frame(int dt);
+// A new game from the title: new_game, the playing state, and its recording begun.
+void begin_game(game_record *game);
 // The start key (space, or a pad's start buttons) went down or up. A press latches until the
 // next title frame, so a tap between two slow frames is not lost; after a game has ended
 // with the key held, only a press that follows a release starts the next one.

@@ -71,14 +71,18 @@ void end_game(game_record *g) {
 
 void title_frame(int dt) {
     pad_frame(dt);
+    title_replays_frame(game, dt);
+    if (replay_watching()) return;
     if (game->key_state[SDLK_SPACE] == 0) start_needs_release = false;
     bool start = start_pressed || (game->key_state[SDLK_SPACE] == 1 && !start_needs_release);
     start_pressed = false;
-    if (start) {
-        new_game(game);
-        game->flags = FLAG_PLAYING;
-        record_start(game);
-    }
+    if (start) begin_game(game);
+}
+
+void begin_game(game_record *g) {
+    new_game(g);
+    g->flags = FLAG_PLAYING;
+    record_start(g);
 }
 
 int menu_frame(int dt) {

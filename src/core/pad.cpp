@@ -12,6 +12,7 @@
 #include "combat/combat.h"
 #include "core/core.h"
 #include "menu/menu.h"
+#include "replay/replay.h"
 
 #include <SDL/SDL.h>
 
@@ -86,14 +87,15 @@ void pad_hat(int hat, int value) {
 
 void pad_button(int button, bool down) {
     const pad_layout &l = PAD_LAYOUT;
-    const int map[][2] = {{l.dpad_up, PAD_UP},       {l.dpad_down, PAD_DOWN},    {l.dpad_left, PAD_LEFT},
-                          {l.dpad_right, PAD_RIGHT}, {l.button_a, PAD_A},        {l.button_b, PAD_B},
-                          {l.button_back, PAD_BACK}, {l.button_start, PAD_START}};
+    const int map[][2] = {{l.dpad_up, PAD_UP},       {l.dpad_down, PAD_DOWN},     {l.dpad_left, PAD_LEFT},
+                          {l.dpad_right, PAD_RIGHT}, {l.button_a, PAD_A},         {l.button_b, PAD_B},
+                          {l.button_back, PAD_BACK}, {l.button_start, PAD_START}, {l.button_x, PAD_X},
+                          {l.button_y, PAD_Y}};
     for (const auto &m : map) {
         if (m[0] != button) continue;
         int bit = m[1];
         // A button event is a press of its own even where the direction was already held.
-        if (down && (bit & (PAD_A | PAD_B | PAD_BACK | PAD_START))) pressed_bits |= bit;
+        if (down && (bit & (PAD_A | PAD_B | PAD_BACK | PAD_START | PAD_X | PAD_Y))) pressed_bits |= bit;
         change([&] { button_bits = down ? button_bits | bit : button_bits & ~bit; });
     }
 }
@@ -126,7 +128,9 @@ void pad_dispatch(game_record *g) {
         if (last_key == 0) last_key = sym;
     };
     int f = g->flags;
-    if (f & FLAG_MENU) {
+    if (replay_watching()) {
+        watch_pad_presses(p);
+    } else if (f & FLAG_MENU) {
         if (menu_waits_for_key()) return; // a binding needs a key from the keyboard
         if (p & PAD_UP) press(SDLK_UP);
         if (p & PAD_DOWN) press(SDLK_DOWN);
@@ -143,8 +147,13 @@ void pad_dispatch(game_record *g) {
         if (p & (PAD_A | PAD_START)) press(SDLK_RETURN);
         if (p & PAD_BACK) press(SDLK_ESCAPE);
     } else {
-        // Title: A or Start is a new press, whatever the keyboard's space did.
-        if ((f & FLAG_GAME_OVER) && !(f & FLAG_PLAYING) && (p & (PAD_A | PAD_START))) start_pressed = true;
+        // Title: A or Start is a new press, whatever the keyboard's space did; up and down
+        // choose an entry of the table and X plays its game, as the keys do.
+        bool title = (f & FLAG_GAME_OVER) && !(f & FLAG_PLAYING);
+        if (title && (p & (PAD_A | PAD_START))) start_pressed = true;
+        if (title && (p & PAD_UP)) press(SDLK_UP);
+        if (title && (p & PAD_DOWN)) press(SDLK_DOWN);
+        if (title && (p & PAD_X)) press(SDLK_RETURN);
         // Playing: Start (and Back anywhere here) opens the menu as the escape key does.
         if ((p & PAD_BACK) || ((f & FLAG_PLAYING) && (p & PAD_START))) {
             key_state[SDLK_ESCAPE] = 1;

@@ -14,8 +14,9 @@ struct pad_layout {
     int hat;                                       // d-pad as a hat
     int dpad_up, dpad_down, dpad_left, dpad_right; // d-pad as buttons, where the driver says so
     int button_a, button_b, button_back, button_start;
+    int button_x, button_y;
 };
-inline constexpr pad_layout PAD_LAYOUT = {0, 1, 0, 13, 14, 11, 12, 0, 1, 6, 7};
+inline constexpr pad_layout PAD_LAYOUT = {0, 1, 0, 13, 14, 11, 12, 0, 1, 6, 7, 2, 3};
 
 // The stick engages a direction beyond a quarter of its travel and lets go below 3/16.
 inline constexpr int PAD_ENGAGE = 8192;
@@ -24,7 +25,7 @@ inline constexpr int PAD_RELEASE = 6144;
 // Directions, held or pressed (bits).
 enum : int { PAD_UP = 0x1, PAD_DOWN = 0x2, PAD_LEFT = 0x4, PAD_RIGHT = 0x8 };
 // Buttons the game uses (bits).
-enum : int { PAD_A = 0x10, PAD_B = 0x20, PAD_BACK = 0x40, PAD_START = 0x80 };
+enum : int { PAD_A = 0x10, PAD_B = 0x20, PAD_BACK = 0x40, PAD_START = 0x80, PAD_X = 0x100, PAD_Y = 0x200 };
 
 // Opens the first joystick SDL reports, if any (quietly: no pad is no error).
 void pad_open();

@@ -193,6 +193,11 @@ void sleep_ms(uint32_t ms) {
 }
 
 void advance_frame(game_record *g, int dt) {
+    // A replay on screen stands in for the title; the game behind it waits as it was.
+    if (replay_watching()) {
+        watch_frame(dt);
+        return;
+    }
     g->game_time += dt / 1000.0;
 
     if (!((g->flags & FLAG_QUALIFIES) && (g->flags & FLAG_GAME_OVER)) && key_state[SDLK_ESCAPE] == 1) {
@@ -262,7 +267,10 @@ void frame_update() {
 
 void run_frame() {
     frame_update();
-    draw_frame(game);
+    if (replay_watching())
+        draw_watch_screen(game);
+    else
+        draw_frame(game);
     SDL_GL_SwapBuffers();
     last_key = 0;
     start_pressed = false;

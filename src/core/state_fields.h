@@ -62,10 +62,13 @@ template <typename V> void visit_state(V &v, game_record *g) {
     v.f32(g->game_time);
     v.f32(g->thump_timer);
     v.f32(g->tick_seconds);
-    // The state bits, but not whether the menu is open: that is the screen's, not the game's.
-    int flags = g->flags & ~FLAG_MENU;
+    // The state bits, but not whether the menu is open, which is the screen's, nor whether the
+    // score would enter the table, which is the table's verdict: a replay does not carry the
+    // table it was played against, and the tick never reads the bit.
+    constexpr int not_the_games = FLAG_MENU | FLAG_QUALIFIES;
+    int flags = g->flags & ~not_the_games;
     v.state_bits(flags);
-    g->flags = (g->flags & FLAG_MENU) | flags;
+    g->flags = (g->flags & not_the_games) | flags;
     v.i32(g->barrels_left);
     settings_block &s = g->settings;
     v.i32(s.display_flags);

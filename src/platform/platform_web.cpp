@@ -10,11 +10,13 @@
 // settings are kept at checkpoints and when the page is hidden or closed.
 
 #include "platform/platform.h"
+#include "replay/replay.h"
 
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
 #include <cstdlib>
+#include <string>
 
 game_files locate_game_files() {
     return {"hollowmere.data", "/save/hollowmere.cfg", "/save/replays"};
@@ -135,4 +137,12 @@ bool prepare_video_mode(bool fullscreen) {
 // The page's canvas is always there to draw on.
 std::string missing_display() {
     return "";
+}
+
+// The page's way to show a replay it holds in the file system (picked, dropped or fetched):
+// "" when it plays, or the reason it does not, which the page shows where the player looks.
+extern "C" EMSCRIPTEN_KEEPALIVE const char *hollowmere_watch_replay(const char *path) {
+    static std::string reason;
+    reason = watch_replay_path(path ? path : "", WATCH_CHOSEN);
+    return reason.c_str();
 }

@@ -12,6 +12,7 @@
 #include "combat/combat.h"
 #include "core/core.h"
 #include "menu/menu.h"
+#include "replay/replay.h"
 #include "world/world.h"
 
 #include <cmath>
@@ -27,7 +28,7 @@ const GLfloat text_colour[4] = {0.0f, 1.0f, 1.0f, 1.0f};
 const GLfloat panel_colour[4] = {0.0f, 0.0f, 0.0f, 0.4f};
 const GLfloat light_position[4] = {200.0f, -500.0f, -1000.0f, 0.0f};
 
-const char *const instructions[52] = {
+const char *const instructions[] = {
     "INSTRUCTIONS:",
     "",
     " use keyboard to control player tank",
@@ -80,6 +81,16 @@ const char *const instructions[52] = {
     " enemy tanks can collect power-ups",
     "",
     "",
+    "",
+    "REPLAYS:",
+    "",
+    " every game is recorded; entries marked * keep theirs",
+    "",
+    " up/down choose an entry, <return> watches its game",
+    "",
+    " watching: p pause, left/right speed, s step, r restart",
+    "",
+    "",
 };
 
 void text_layer(game_record *g) {
@@ -103,7 +114,8 @@ bool title_shows_game_over(float game_time) {
 }
 
 double instructions_offset(float clock) {
-    return std::fmod(25 * clock, 5 * 3.5 * (52 + 14)) / 5 - 50;
+    constexpr int lines = sizeof instructions / sizeof instructions[0];
+    return std::fmod(25 * clock, 5 * 3.5 * (lines + 14)) / 5 - 50;
 }
 
 size_t format_score_line(const game_record *g, char *buffer) {
@@ -220,7 +232,8 @@ void draw_title_panel(game_record *g) {
     glEnable(GL_LIGHTING);
     text_layer(g);
 
-    if (title_shows_game_over(g->game_time)) {
+    // A chosen entry keeps the table in view while it is chosen.
+    if (title_shows_game_over(g->game_time) && title_table.choice < 0) {
         glLoadIdentity();
         glTranslatef(0, 0, -100);
         glScalef(2.5f, 2.5f, 2.5f);
@@ -242,8 +255,15 @@ void draw_title_panel(game_record *g) {
         text_centred = 0;
         for (int i = 0; i < HIGH_SCORE_COUNT; ++i) {
             glTranslatef(0, -3, 0);
-            // A stored name fills its 20 bytes without a terminator when it is full length.
-            draw_text("%-20.20s %06d", g->settings.high_names[i], g->settings.high_scores[i]);
+            // A stored name fills its 20 bytes without a terminator when it is full length; the
+            // marks around it: the chosen entry, and an entry with its game recorded.
+            draw_text("%-20.20s %06d%s", g->settings.high_names[i], g->settings.high_scores[i],
+                      title_table.marks & (1u << i) ? " *" : "");
+            if (title_table.choice == i) {
+                glTranslatef(-2.5f, 0, 0);
+                draw_text(">");
+                glTranslatef(2.5f, 0, 0);
+            }
         }
     }
     text_centred = 0;
@@ -275,6 +295,30 @@ void draw_instructions(game_record *g, float clock) {
     }
     glPopMatrix();
     glDisable(GL_SCISSOR_TEST);
+}
+
+void draw_replay_overlay(game_record *g, const char *line, const std::string *closing) {
+    text_layer(g);
+    glPushMatrix();
+    glLoadIdentity();
+    if (line && *line) {
+        glTranslatef(-57, 38, -100);
+        text_centred = 0;
+        draw_text("%s", line);
+    }
+    if (closing) {
+        glLoadIdentity();
+        glTranslatef(0, 6, -100);
+        glScalef(1.6f, 1.6f, 1);
+        text_centred = 1;
+        for (int i = 0; i < 3; ++i) {
+            if (!closing[i].empty()) draw_text("%s", closing[i].c_str());
+            glTranslatef(0, -3.5f, 0);
+            if (i == 0) glScalef(0.7f, 0.7f, 1);
+        }
+        text_centred = 0;
+    }
+    glPopMatrix();
 }
 
 void draw_name_entry(game_record *g, const char *prompt, const char *name, int max_length, int length) {

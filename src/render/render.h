@@ -139,6 +139,9 @@ void draw_hud(game_record *game);
 void draw_title_panel(game_record *game);
 void draw_instructions(game_record *game, float clock);
 void draw_name_entry(game_record *game, const char *prompt, const char *name, int max_length, int length);
+// Over a replay shown: its line under the score line, and its closing words (three lines, or
+// none) in the middle of the screen.
+void draw_replay_overlay(game_record *game, const char *line, const std::string *closing);
 // The frame's timing decisions, kept apart from the drawing so that they can be checked alone.
 struct player_tank;
 bool player_tank_visible(const player_tank *t); // alive, and not in the dark phase of its shield blink

@@ -16,13 +16,20 @@
 
 #include <cstdlib>
 
-game_record *start_playback(const replay &r, std::string *error) {
+game_record *start_playback(const replay &r, std::string *error, const game_record *lender) {
     game_record *g = new_game_record();
     default_settings(&g->settings);
+    if (lender) {
+        g->settings = lender->settings;
+        g->pack = lender->pack;
+        g->font_lists = lender->font_lists;
+        g->tank_types = lender->tank_types;
+    } else {
+        for (int i = 0; i < KEY_COUNT; ++i)
+            key_state[i] = 0;
+    }
     game = g;
-    for (int i = 0; i < KEY_COUNT; ++i)
-        key_state[i] = 0;
-    register_game_tank_types(g);
+    if (!lender) register_game_tank_types(g);
     if (!r.field_state.empty()) {
         random_snapshot seed{};
         if (!read_random_state(r.field_state.data(), r.field_state.size(), &seed) || !restore_random(seed)) {
@@ -66,39 +73,63 @@ void play_replay_frame(game_record *g, const replay &r, size_t index) {
     replayed_actions = -1;
 }
 
+bool begin_playback(playback_cursor *c, const replay &r, std::string *error, const game_record *lender) {
+    *c = playback_cursor{};
+    c->r = &r;
+    c->game = start_playback(r, error, lender);
+    c->first_tick = game_ticks_run;
+    return c->game != nullptr;
+}
+
+bool playback_over(const playback_cursor &c) {
+    return c.outcome != PLAYBACK_VERIFIED || c.frame >= c.r->frames.size();
+}
+
+bool step_playback(playback_cursor *c) {
+    if (playback_over(*c)) return false;
+    const replay &r = *c->r;
+    size_t i = c->frame++;
+    play_replay_frame(c->game, r, i);
+    c->played_ms += static_cast<uint32_t>(r.frames[i].dt_ms);
+    if (r.frames[i].kind != FRAME_PLAY) return true;
+    while (c->game->game_time >= c->next_second) {
+        if (c->checkpoint >= r.checkpoints.size() ||
+            r.checkpoints[c->checkpoint] != state_fingerprint(c->game)) {
+            c->outcome = PLAYBACK_DRIFTED;
+            c->drift_second = static_cast<uint32_t>(c->checkpoint + 1);
+            return false;
+        }
+        ++c->checkpoint;
+        c->next_second += 1;
+    }
+    return true;
+}
+
+void finish_playback_check(playback_cursor *c) {
+    if (c->outcome != PLAYBACK_VERIFIED) return;
+    if (c->checkpoint != c->r->checkpoints.size() || state_fingerprint(c->game) != c->r->final_fingerprint) {
+        c->outcome = PLAYBACK_DRIFTED;
+        c->drift_second = static_cast<uint32_t>(c->checkpoint);
+    }
+}
+
 playback_result verify_replay(const replay &r) {
     playback_result out;
     if (r.simulation != SIMULATION_VERSION) {
         out.outcome = PLAYBACK_OTHER_SIMULATION;
         return out;
     }
-    game_record *g = start_playback(r, &out.fault);
-    if (!g) return out;
-    long first_tick = game_ticks_run;
-    double next_second = 1;
-    size_t checkpoint = 0;
-    out.outcome = PLAYBACK_VERIFIED;
-    for (size_t i = 0; i < r.frames.size() && out.outcome == PLAYBACK_VERIFIED; ++i) {
-        play_replay_frame(g, r, i);
-        if (r.frames[i].kind != FRAME_PLAY) continue;
-        while (g->game_time >= next_second && out.outcome == PLAYBACK_VERIFIED) {
-            if (checkpoint >= r.checkpoints.size() || r.checkpoints[checkpoint] != state_fingerprint(g)) {
-                out.outcome = PLAYBACK_DRIFTED;
-                out.drift_second = static_cast<uint32_t>(checkpoint + 1);
-            }
-            ++checkpoint;
-            next_second += 1;
-        }
+    playback_cursor c;
+    if (!begin_playback(&c, r, &out.fault)) return out;
+    while (step_playback(&c)) {
     }
-    out.score = g->score;
-    out.ticks = static_cast<uint32_t>(game_ticks_run - first_tick);
-    out.fingerprint = state_fingerprint(g);
-    if (out.outcome == PLAYBACK_VERIFIED &&
-        (checkpoint != r.checkpoints.size() || out.fingerprint != r.final_fingerprint)) {
-        out.outcome = PLAYBACK_DRIFTED;
-        out.drift_second = static_cast<uint32_t>(checkpoint);
-    }
-    free_playback(g);
+    finish_playback_check(&c);
+    out.outcome = c.outcome;
+    out.drift_second = c.drift_second;
+    out.score = c.game->score;
+    out.ticks = static_cast<uint32_t>(game_ticks_run - c.first_tick);
+    out.fingerprint = state_fingerprint(c.game);
+    free_playback(c.game);
     return out;
 }
 

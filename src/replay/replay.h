@@ -19,7 +19,7 @@ struct random_snapshot;
 // Raised whenever a rule of play, the order of the random draws or the arithmetic changes, with
 // the pinned fingerprints (tests/sim/golden.txt) renewed in the same commit: a replay of another
 // simulation version would not play the game it recorded.
-constexpr uint32_t SIMULATION_VERSION = 1;
+constexpr uint32_t SIMULATION_VERSION = 2;
 constexpr uint16_t REPLAY_FORMAT = 1;
 
 // What kind of frame was recorded.
@@ -133,10 +133,64 @@ struct playback_result {
 };
 
 // A record as a replay starts: the field built from the replay's seed, a new game and then the
-// replay's starting state. Null (with *error) when the state does not load.
-game_record *start_playback(const replay &r, std::string *error);
+// replay's starting state. Null (with *error) when the state does not load. A `lender` (the
+// game on screen) lends the record what drawing needs: its pack, font, tank types and the
+// player's view settings; free_playback gives the tank types back.
+game_record *start_playback(const replay &r, std::string *error, const game_record *lender = nullptr);
 // Runs frame `index` of the replay on the record, as the live frame ran it.
 void play_replay_frame(game_record *game, const replay &r, size_t index);
+
+// A replay being played, frame by frame, with its fingerprints checked as it goes.
+struct playback_cursor {
+    const replay *r = nullptr;
+    game_record *game = nullptr;
+    size_t frame = 0;       // the next frame to run
+    uint64_t played_ms = 0; // the recorded time of the frames run
+    size_t checkpoint = 0;  // the next fingerprint to check
+    double next_second = 1; // the game time at which it falls due
+    long first_tick = 0;
+    int outcome = PLAYBACK_VERIFIED;
+    uint32_t drift_second = 0;
+};
+// Sets the cursor at the replay's first frame (start_playback); false with *error when it
+// does not load.
+bool begin_playback(playback_cursor *c, const replay &r, std::string *error,
+                    const game_record *lender = nullptr);
+// Runs the next frame and checks the fingerprints it completed. False when there was none left
+// or a fingerprint disagreed (outcome PLAYBACK_DRIFTED): the playback ends.
+bool step_playback(playback_cursor *c);
+// After the last frame: the final fingerprint and the count of checkpoints must agree too.
+void finish_playback_check(playback_cursor *c);
+bool playback_over(const playback_cursor &c);
 // The whole replay headless, checking every checkpoint and the final fingerprint.
 playback_result verify_replay(const replay &r);
 void free_playback(game_record *game);
+
+// --- watching a replay in the game ---
+enum : int { WATCH_CHOSEN = 0, WATCH_ATTRACT = 1 };
+// Starts showing a replay instead of the title, from its file; false (with the reason on the
+// error stream, as "PATH: not a replay: ...") when it cannot be shown, and the title stays.
+bool watch_replay_file(const std::string &path, int how);
+// The same, returning "" on success or the one-line reason (the browser's page shows it).
+std::string watch_replay_path(const std::string &path, int how);
+bool replay_watching();
+// One frame of the replay on screen, in place of the title's: reads the playback keys, runs the
+// recorded frames that fall due at the chosen speed and leaves for the title at the end.
+void watch_frame(int dt);
+void draw_watch_screen(game_record *live);
+// The pad's presses while a replay is shown, as the keys they stand for.
+void watch_pad_presses(int pressed);
+
+// The title's view of the table's recorded games: which entries have one, which is chosen.
+struct title_table_view {
+    int choice = -1;        // the entry chosen with up and down, or -1
+    unsigned marks = 0;     // bit i: entry i has a replay
+    float chosen_for = 0;   // seconds the chosen entry stays shown
+    float idle_seconds = 0; // on the title without a key or the pad
+};
+extern title_table_view title_table;
+// The title's part in the table's replays: up and down choose, return plays the chosen one, and
+// after 30 s without input a recorded game plays by itself.
+void title_replays_frame(game_record *game, int dt);
+// The replay of every entry of the table ("" for none), from one look at the folder.
+std::vector<std::string> table_replay_paths(const game_record *game);

@@ -71,6 +71,12 @@ std::vector<std::string> match_entries(const game_record *g, std::vector<kept_fi
 
 } // namespace
 
+std::vector<std::string> table_replay_paths(const game_record *g) {
+    if (replay_folder_path().empty()) return std::vector<std::string>(HIGH_SCORE_COUNT);
+    std::vector<kept_file> files = kept_files();
+    return match_entries(g, files);
+}
+
 std::string entry_replay_path(const game_record *g, int entry) {
     if (replay_folder_path().empty() || entry < 0 || entry >= HIGH_SCORE_COUNT) return "";
     std::vector<kept_file> files = kept_files();

@@ -40,13 +40,11 @@ static void compile_sky_segment(dlist *d) {
 
 void draw_sky_and_field(game_record *game) {
     static dlist *sky = nullptr;
-    static geo *field = nullptr;
     static texture *sky_texture = nullptr;
     if (!game) return;
     if (!sky) {
         sky = new_dlist();
         if (!game->field) game->field = make_field(game, 180.0f, 180.0f, 25, 25);
-        field = game->field;
         sky_texture = load_texture(game, "texture_sky_1", 3, GL_CLAMP);
     }
     if (sky->dirty) compile_sky_segment(sky);
@@ -68,7 +66,8 @@ void draw_sky_and_field(game_record *game) {
     glPopMatrix();
     glPopAttrib();
 
-    draw_geo(field);
+    // A replay shown brings a field of its own.
+    if (game->field) draw_geo(game->field);
     draw_ground_decals(game);
 }
 

@@ -224,10 +224,15 @@ geo *build_field(float half_x, float half_y, int cx, int cy) {
 
 geo *make_field(game_record *game, float half_x, float half_y, int cells_x, int cells_y) {
     geo *g = build_field(half_x, half_y, cells_x, cells_y);
-    g->list = new_dlist();
-    g->material = load_material(game, "material_ground");
-    g->texture = load_texture(game, "texture_ground", 3, GL_REPEAT);
+    dress_field(game, g, new_dlist());
     return g;
+}
+
+void dress_field(game_record *game, geo *field, dlist *list) {
+    field->list = list;
+    list->dirty = 1;
+    field->material = load_material(game, "material_ground");
+    field->texture = load_texture(game, "texture_ground", 3, GL_REPEAT);
 }
 
 float height_at(game_record *game, float x, float y) {

@@ -17,6 +17,9 @@ struct dlist;
 
 // --- terrain ---
 geo *make_field(game_record *game, float half_x, float half_y, int cells_x, int cells_y);
+// Gives a field made by build_field what drawing needs: `list` (compiled afresh), the ground's
+// material and texture.
+void dress_field(game_record *game, geo *field, dlist *list);
 float height_at(game_record *game, float x, float y);
 double fractal_noise2d(double x, double y, double alpha, double beta, int octaves);
 double noise2d(double x, double y);

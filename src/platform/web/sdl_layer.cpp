@@ -130,10 +130,12 @@ int web_key_from_sdl12(int sym) {
 }
 
 int sdl12_pad_button_from_standard(int button) {
-    // The standard mapping's numbers: A, B, back, start, then the d-pad up, down, left, right.
+    // The standard mapping's numbers: A, B, X, Y, back, start, then the d-pad up, down, left,
+    // right.
     const pad_layout &l = PAD_LAYOUT;
-    const int map[][2] = {{0, l.button_a}, {1, l.button_b},   {8, l.button_back}, {9, l.button_start},
-                          {12, l.dpad_up}, {13, l.dpad_down}, {14, l.dpad_left},  {15, l.dpad_right}};
+    const int map[][2] = {{0, l.button_a},    {1, l.button_b},     {2, l.button_x}, {3, l.button_y},
+                          {8, l.button_back}, {9, l.button_start}, {12, l.dpad_up}, {13, l.dpad_down},
+                          {14, l.dpad_left},  {15, l.dpad_right}};
     for (const auto &m : map)
         if (m[0] == button) return m[1];
     return 100 + button;
