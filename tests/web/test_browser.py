@@ -6,7 +6,8 @@ the native game's, space starts a game, the arrows drive and firing changes the 
 heard (the title silent, nothing clipped), escape opens the menu, the audio level lowered there
 is in the settings file and the menu after a reload, the menu's full screen is the browser's,
 a pretend gamepad plugged in at the title plays, and nothing reaches the console as an error.
-The page's replays: the last game saved from its button verifies natively; a replay picked,
+The page's replays: the last game saved from its button verifies natively, the high scores' games
+are listed and saved; a replay picked,
 or linked by ?replay= and played after the start click, is watched; a damaged file, dropped or
 linked, and a link to another site are refused with a line on the page and the title stays.
 Run by scripts/test-web.sh with /usr/bin/python3.
@@ -285,14 +286,15 @@ def gamepad(server):
         browser.close()
 
 
-def save_last_game(browser):
-    """The bytes of hollowmere-last.hmr as the page's "Save last game" downloads it, or None."""
+def download(browser, button, name):
+    """The bytes of the file `name` that a click on the page's `button` (a CSS selector)
+    downloads, or None."""
     folder = tempfile.mkdtemp(prefix="hollowmere-downloads-")
     try:
         browser.call("Browser.setDownloadBehavior", behavior="allow", downloadPath=folder)
-        browser.wait_for("!document.getElementById('save-last').disabled", 5, "the button to offer the game")
-        browser.evaluate("document.getElementById('save-last').click()")
-        path = os.path.join(folder, "hollowmere-last.hmr")
+        browser.wait_for("!document.querySelector(%r).disabled" % button, 5, "the button to offer the game")
+        browser.evaluate("document.querySelector(%r).click()" % button)
+        path = os.path.join(folder, name)
         end = time.time() + 10
         while not os.path.exists(path) and time.time() < end:
             browser.pump(0.1)
@@ -363,6 +365,19 @@ def watching(game):
             shown = note()
             check(said in shown and not watched(since) and on_title(browser.canvas_png()),
                   "%s: refused on the page (%r), the title stays" % (what, shown))
+        # The high scores' games, from their files' names: best first, the names decoded, each
+        # saved under its name and score.
+        browser.evaluate("FS.mkdirTree('/save/replays'); for (const f of ['entry-300--1700000001.hmr', "
+                         "'entry-1200-616263-1700000000.hmr', 'entry--5-7a-1700000002.hmr', 'entry-x.hmr']) "
+                         "FS.writeFile('/save/replays/' + f, new Uint8Array(%s)); "
+                         "document.getElementById('entries').open = true" % list(files["random.hmr"]))
+        browser.pump(0.3)
+        listed = browser.evaluate("Array.from(document.querySelectorAll('#entry-list span'), s => s.textContent)")
+        best = download(browser, "#entry-list button", "hollowmere-abc-1200.hmr")
+        browser.evaluate("for (const f of FS.readdir('/save/replays')) if (f.startsWith('entry-')) "
+                         "FS.unlink('/save/replays/' + f)")
+        check(listed == ["abc 1200", "(no name) 300", "z -5"] and best == files["random.hmr"],
+              "the high scores' games listed best first (%s) and saved under their names" % listed)
         # Watched: the game's replay picked with the file input on the title, and linked by
         # ?replay= behind the start click; the playback's picture is the game's, not the title's.
         for what, query, picked in [("picked with the file input", "?start", "game.hmr"),
@@ -474,7 +489,7 @@ def main():
         check(kept is not None, "the game's replay is kept in /save/replays/last.hmr")
         verified = verify_natively(bytes(kept))
         check(verified.startswith("verified: score "), "the desktop's hollowmere-replay verifies it: " + verified)
-        saved_game = save_last_game(browser)
+        saved_game = download(browser, "#save-last", "hollowmere-last.hmr")
         verified = verify_natively(saved_game) if saved_game else "nothing downloaded"
         check(verified.startswith("verified: score "), "the page's \"Save last game\" downloads it, and it verifies: "
               + verified)
