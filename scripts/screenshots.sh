@@ -2,10 +2,10 @@
 # SPDX-FileCopyrightText: 2026 The Hollowmere developers
 # SPDX-License-Identifier: GPL-3.0-or-later
 
-# Regenerates the README's screenshots, docs/screenshots/title.png and play.png, from the real
-# game under Xvfb through the end-to-end harness: the title screen with its high-score panel,
-# then the liveliest of a dozen frames of play facing the barrel stock with the player's tank in
-# view. The pictures are reduced to a 256-colour palette so that they stay small.
+# Regenerates the README's screenshots, docs/screenshots/title.png, play.png and playback.png,
+# from the real game under Xvfb through the end-to-end harness: the title screen with its
+# high-score panel, the liveliest of a dozen frames of play facing the barrel stock with the
+# player's tank in view, and a stored game watched as a replay. The pictures are reduced to a 256-colour palette so that they stay small.
 # Usage: scripts/screenshots.sh [BUILD_DIR]   (default: build/, built first by scripts/build.sh)
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
@@ -90,11 +90,25 @@ def shoot(xvfb):
     finally:
         game.cleanup()
 
+    # A stored whole game watched from the command line, at 2x, a minute and a half in.
+    game = Game(xvfb)
+    shutil.copy(os.path.join(sys.argv[1], "..", "replays", "whole_game.hmr"), game.dir)
+    game.command = [harness.BIN, "whole_game.hmr"]
+    game.start()
+    try:
+        time.sleep(1.0)
+        game.key("Right")
+        time.sleep(45)
+        harness.check(os.path.exists(game.screenshot("readme_playback")), "playback taken")
+        game.close()
+    finally:
+        game.cleanup()
+
 
 harness.run(shoot)
 EOF
 
-for name in title play; do
+for name in title play playback; do
   convert "$build/screenshots/readme_$name.png" -strip -dither FloydSteinberg -colors 256 "PNG8:$out/$name.png"
   echo "screenshots: $out/$name.png ($(stat -c %s "$out/$name.png") bytes)"
 done

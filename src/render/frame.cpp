@@ -265,6 +265,10 @@ void draw_title_panel(game_record *g) {
                 glTranslatef(2.5f, 0, 0);
             }
         }
+        if (title_table.marks) {
+            glTranslatef(0, -4.5f, 0);
+            draw_text("* recorded: up/down choose, <return> watches");
+        }
     }
     text_centred = 0;
     glPopMatrix();

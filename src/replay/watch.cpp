@@ -140,6 +140,7 @@ void leave() {
     start_pressed = false;
     start_needs_release = key_state[SDLK_SPACE] != 0;
     title_table.idle_seconds = 0;
+    if (title_table.choice >= 0) title_table.chosen_for = 10; // the entry just watched stays chosen
     watch.active = false;
     watch.r = replay{};
 }
@@ -251,8 +252,8 @@ std::string read_replay_file(const std::string &path, replay *r) {
     fclose(f);
     if (failed) return "cannot read: input/output error";
     if (bytes.size() > MOST) return "not a replay: larger than any replay";
-    std::string error;
-    if (!decode_replay(bytes.data(), bytes.size(), r, &error)) return "not a replay: " + error;
+    std::string error; // "not a replay", or "damaged: " and what
+    if (!decode_replay(bytes.data(), bytes.size(), r, &error)) return error;
     return "";
 }
 
@@ -375,7 +376,7 @@ void draw_watch_screen(game_record *live) {
         const replay &r = watch.r;
         line = "REPLAY " + (r.player.empty() ? std::string("last game") : r.player);
         char score[24];
-        snprintf(score, sizeof score, "  %06d", r.score);
+        snprintf(score, sizeof score, "  score %06d", r.score);
         line += score;
         line += "  " + minutes_seconds(watch.cursor.played_ms) + " / " + minutes_seconds(r.duration_ms);
         if (watch.how == WATCH_ATTRACT) {
