@@ -6,6 +6,10 @@ the native game's, space starts a game, the arrows drive and firing changes the 
 heard (the title silent, nothing clipped), escape opens the menu, the audio level lowered there
 is in the settings file and the menu after a reload, the menu's full screen is the browser's,
 a pretend gamepad plugged in at the title plays, and nothing reaches the console as an error.
+The page's replays: the last game saved from its button verifies natively, the high scores' games
+are listed and saved; a replay picked,
+or linked by ?replay= and played after the start click, is watched; a damaged file, dropped or
+linked, and a link to another site are refused with a line on the page and the title stays.
 Run by scripts/test-web.sh with /usr/bin/python3.
 
 The title picture is compared with the native game's own title (same seed, under Xvfb) over the
@@ -20,6 +24,8 @@ settings written), and that Escape does not also open the game's menu.
 """
 
 import os
+import random
+import shutil
 import struct
 import subprocess
 import sys
@@ -280,8 +286,125 @@ def gamepad(server):
         browser.close()
 
 
+def download(browser, button, name):
+    """The bytes of the file `name` that a click on the page's `button` (a CSS selector)
+    downloads, or None."""
+    folder = tempfile.mkdtemp(prefix="hollowmere-downloads-")
+    try:
+        browser.call("Browser.setDownloadBehavior", behavior="allow", downloadPath=folder)
+        browser.wait_for("!document.querySelector(%r).disabled" % button, 5, "the button to offer the game")
+        browser.evaluate("document.querySelector(%r).click()" % button)
+        path = os.path.join(folder, name)
+        end = time.time() + 10
+        while not os.path.exists(path) and time.time() < end:
+            browser.pump(0.1)
+        browser.pump(0.2)
+        return open(path, "rb").read() if os.path.exists(path) else None
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+def watching(game):
+    """Replays opened through the page, served beside it: the game's own (the one saved above, or
+    a stored golden replay), a truncated one and a few random bytes."""
+    folder = tempfile.mkdtemp(prefix="hollowmere-web-replays-")
+    for name in os.listdir(WEB):
+        os.symlink(os.path.join(WEB, name), os.path.join(folder, name))
+    if not game:
+        game = open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "replays",
+                                 "every_power_up.hmr"), "rb").read()
+    rng = random.Random(7)
+    files = {"game.hmr": game, "damaged.hmr": game[:len(game) * 2 // 3],
+             "random.hmr": bytes(rng.randrange(256) for _ in range(40))}
+    for name, data in files.items():
+        with open(os.path.join(folder, name), "wb") as f:
+            f.write(data)
+    server = Server(folder)
+    browser = Browser()
+    shot = None
+
+    def note():
+        return browser.evaluate("document.getElementById('note').textContent")
+
+    def watched(since):
+        return any(text.startswith("watching replay") for _, text in browser.console[since:])
+
+    def pick(name):
+        doc = browser.call("DOM.getDocument")
+        node = browser.call("DOM.querySelector", nodeId=doc["root"]["nodeId"], selector="#watch-file")["nodeId"]
+        browser.call("DOM.setFileInputFiles", nodeId=node, files=[os.path.join(folder, name)])
+
+    def drop(name):
+        browser.evaluate("(() => { const t = new DataTransfer(); t.items.add(new File([new Uint8Array(%s)], %r));"
+                         " window.dispatchEvent(new DragEvent('drop', {dataTransfer: t, cancelable: true})); })()"
+                         % (list(files[name]), name))
+
+    def start(query, gate=False):
+        browser.open(server.url("index.html" + query))
+        if gate:
+            browser.wait_for("document.getElementById('status').textContent.indexOf('begin') >= 0", 60, "the start")
+            browser.tap("return")
+        browser.wait_for("typeof Module !== 'undefined' && Module.calledRun === true && "
+                         "document.getElementById('cover').classList.contains('gone')", 60, "the game")
+        browser.pump(1.0)
+
+    try:
+        browser.evaluate("0")
+        # Refused: a note naming the file on the page, the title kept, nothing watched.
+        refusals = [
+            ("a truncated replay linked by ?replay=", "?start&replay=damaged.hmr", None, "damaged.hmr: "),
+            ("a few random bytes dropped on the page", "?start", "random.hmr", "random.hmr: "),
+            ("a link to another site", "?start&replay=http://localhost:%d/game.hmr" % server.port, None, "refused"),
+        ]
+        for what, query, dropped, said in refusals:
+            since = len(browser.console)
+            start(query)
+            if dropped:
+                drop(dropped)
+                browser.pump(1.0)
+            shown = note()
+            check(said in shown and not watched(since) and on_title(browser.canvas_png()),
+                  "%s: refused on the page (%r), the title stays" % (what, shown))
+        # The high scores' games, from their files' names: best first, the names decoded, each
+        # saved under its name and score.
+        browser.evaluate("FS.mkdirTree('/save/replays'); for (const f of ['entry-300--1700000001.hmr', "
+                         "'entry-1200-616263-1700000000.hmr', 'entry--5-7a-1700000002.hmr', 'entry-x.hmr']) "
+                         "FS.writeFile('/save/replays/' + f, new Uint8Array(%s)); "
+                         "document.getElementById('entries').open = true" % list(files["random.hmr"]))
+        browser.pump(0.3)
+        listed = browser.evaluate("Array.from(document.querySelectorAll('#entry-list span'), s => s.textContent)")
+        best = download(browser, "#entry-list button", "hollowmere-abc-1200.hmr")
+        browser.evaluate("for (const f of FS.readdir('/save/replays')) if (f.startsWith('entry-')) "
+                         "FS.unlink('/save/replays/' + f)")
+        check(listed == ["abc 1200", "(no name) 300", "z -5"] and best == files["random.hmr"],
+              "the high scores' games listed best first (%s) and saved under their names" % listed)
+        # Watched: the game's replay picked with the file input on the title, and linked by
+        # ?replay= behind the start click; the playback's picture is the game's, not the title's.
+        for what, query, picked in [("picked with the file input", "?start", "game.hmr"),
+                                    ("linked by ?replay=, after the start click", "?replay=game.hmr", None)]:
+            since = len(browser.console)
+            start(query, gate=not picked)
+            if picked:
+                pick(picked)
+            browser.pump(2.0)
+            picture = browser.canvas_png()
+            check(watched(since) and not on_title(picture) and note() == "",
+                  "a replay %s plays (%s)" % (what, "watching" if watched(since) else "not watched"))
+            shot = picture
+        errors = browser.errors()
+        check(not errors, "no errors on the console with replays" + ("" if not errors else ": " + "; ".join(errors[:5])))
+        if shot and os.environ.get("HOLLOWMERE_PLAYBACK_PICTURE"):
+            with open(os.environ["HOLLOWMERE_PLAYBACK_PICTURE"], "wb") as f:
+                f.write(shot)
+    finally:
+        browser.close()
+        server.close()
+        shutil.rmtree(folder, ignore_errors=True)
+
+
 def main():
     server = Server(WEB)
+    saved_game = None
     browser = Browser()
     try:
         # The page: progress, then the go-ahead, then the title.
@@ -366,6 +489,10 @@ def main():
         check(kept is not None, "the game's replay is kept in /save/replays/last.hmr")
         verified = verify_natively(bytes(kept))
         check(verified.startswith("verified: score "), "the desktop's hollowmere-replay verifies it: " + verified)
+        saved_game = download(browser, "#save-last", "hollowmere-last.hmr")
+        verified = verify_natively(saved_game) if saved_game else "nothing downloaded"
+        check(verified.startswith("verified: score "), "the page's \"Save last game\" downloads it, and it verifies: "
+              + verified)
         browser.open(server.url("index.html?start"))
         browser.wait_for("typeof FS !== 'undefined' && FS.analyzePath('/save/hollowmere.cfg').exists", 60,
                          "the settings after a reload")
@@ -428,6 +555,7 @@ def main():
         gamepad(server)
     finally:
         server.close()
+    watching(saved_game)
     print("web: %d passed, %d failed" % (results["passed"], results["failed"]), flush=True)
     return 1 if results["failed"] else 0
 
