@@ -266,6 +266,12 @@ bool replay_watching() {
 }
 
 std::string watch_replay_path(const std::string &path, int how) {
+    // A replay the player asks for takes the place of one the title put on by itself.
+    if (watch.active && watch.how == WATCH_ATTRACT && how == WATCH_CHOSEN) {
+        replay r;
+        if (std::string reason = read_replay_file(path, &r); !reason.empty()) return reason;
+        leave();
+    }
     if (watch.active || !game || (game->flags & (FLAG_PLAYING | FLAG_MENU | FLAG_QUALIFIES)))
         return "the title is not on screen: a game, the menu, the name entry or a replay is";
     replay r;
@@ -374,7 +380,7 @@ void draw_watch_screen(game_record *live) {
     std::string line;
     if (watch.stage == SHOWING && v) {
         const replay &r = watch.r;
-        line = "REPLAY " + (r.player.empty() ? std::string("last game") : r.player);
+        line = "REPLAY" + (r.player.empty() ? std::string() : "  " + r.player);
         char score[24];
         snprintf(score, sizeof score, "  score %06d", r.score);
         line += score;
