@@ -231,6 +231,14 @@ TEST(Replay, AStateTakenUpPlaysOnAsTheOriginalAndADamagedOneIsRefused) {
             << "the generator as it was";
         free_headless_game(fresh);
     }
+    // Refused on the screen of a running game: what the game lent the playback stays the game's.
+    r.start_state.resize(state.size() / 2);
+    tank_type *lent = g->tank_types;
+    std::string error;
+    EXPECT_EQ(start_playback(r, &error, g), nullptr);
+    EXPECT_EQ(error.rfind("damaged: the starting state has ", 0), 0u) << error;
+    EXPECT_EQ(g->tank_types, lent);
+    EXPECT_NE(find_tank_type(g, "player"), nullptr) << "still whole (a freed list trips ASan here)";
     game = g;
     free_headless_game(g);
 }

@@ -34,6 +34,7 @@ game_record *start_playback(const replay &r, std::string *error, const game_reco
         random_snapshot seed{};
         if (!read_random_state(r.field_state.data(), r.field_state.size(), &seed) || !restore_random(seed)) {
             if (error) *error = "damaged: the field's seed is no generator state";
+            if (lender) g->tank_types = nullptr; // the lender's, not to be freed
             free_playback(g);
             return nullptr;
         }
@@ -44,6 +45,7 @@ game_record *start_playback(const replay &r, std::string *error, const game_reco
     std::string fault;
     if (!load_game_state(g, r.start_state.data(), r.start_state.size(), &fault)) {
         if (error) *error = "damaged: the starting state has " + fault;
+        if (lender) g->tank_types = nullptr;
         free_playback(g);
         return nullptr;
     }
