@@ -19,34 +19,16 @@
 
 namespace {
 
-constexpr size_t LARGEST_REPLAY = 64u << 20; // hours of play are a few hundred kilobytes
-
 std::string minutes(uint64_t ms) {
     char text[32];
     snprintf(text, sizeof text, "%" PRIu64 ":%02" PRIu64, ms / 60000, ms / 1000 % 60);
     return text;
 }
 
-// The file's replay, or false with the line to print after the file's name.
-bool load(const char *path, replay *r, std::string *why) {
-    size_t size = 0;
-    int open_error = 0;
-    uint8_t *bytes = read_file_bytes(path, &size, &open_error);
-    if (!bytes) {
-        *why = open_error ? std::string("cannot open: ") + strerror(open_error) : "out of memory";
-        return false;
-    }
-    bool ok = size <= LARGEST_REPLAY;
-    if (!ok) *why = "not a replay (larger than any replay)";
-    ok = ok && decode_replay(bytes, size, r, why);
-    free(bytes);
-    return ok;
-}
-
 int info(const char *path) {
     replay r;
     std::string why;
-    if (!load(path, &r, &why)) {
+    if (!read_replay_file(path, &r, &why)) {
         fprintf(stderr, "%s: %s\n", path, why.c_str());
         return 1;
     }
@@ -66,7 +48,7 @@ int verify(int count, char **paths) {
         const char *path = paths[i];
         replay r;
         std::string why;
-        if (!load(path, &r, &why)) {
+        if (!read_replay_file(path, &r, &why)) {
             printf("%s: %s\n", path, why.c_str());
             ++failed;
             continue;

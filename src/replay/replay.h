@@ -79,6 +79,9 @@ std::vector<uint8_t> encode_replay(const replay &r);
 // format this program reads; a replay of another simulation version is read (the caller says
 // so). Never allocates beyond what the bytes could hold.
 bool decode_replay(const uint8_t *data, size_t size, replay *r, std::string *error);
+// The replay in the file at `path`, or false with *error the line to print after the file's
+// name ("cannot open: ...", "not a replay", "damaged: ...").
+bool read_replay_file(const char *path, replay *r, std::string *error);
 
 // --- recording the game being played ---
 // A game begins (its new_game done, the playing state set): its recording starts afresh, and

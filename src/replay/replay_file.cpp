@@ -18,6 +18,9 @@
 
 #include "replay/replay.h"
 
+#include "platform/platform.h"
+
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -362,4 +365,20 @@ bool decode_replay(const uint8_t *data, size_t size, replay *out, std::string *e
         v = c.u64("the checkpoints");
     *out = std::move(rp);
     return true;
+}
+
+bool read_replay_file(const char *path, replay *r, std::string *error) {
+    constexpr size_t LARGEST_REPLAY = 64u << 20; // hours of play are a few hundred kilobytes
+    size_t size = 0;
+    int open_error = 0;
+    uint8_t *bytes = read_file_bytes(path, &size, &open_error);
+    if (!bytes) {
+        *error = open_error ? std::string("cannot open: ") + strerror(open_error) : "out of memory";
+        return false;
+    }
+    bool ok = size <= LARGEST_REPLAY;
+    if (!ok) *error = "not a replay (larger than any replay)";
+    ok = ok && decode_replay(bytes, size, r, error);
+    free(bytes);
+    return ok;
 }

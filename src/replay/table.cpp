@@ -78,9 +78,8 @@ std::vector<std::string> table_replay_paths(const game_record *g) {
 }
 
 std::string entry_replay_path(const game_record *g, int entry) {
-    if (replay_folder_path().empty() || entry < 0 || entry >= HIGH_SCORE_COUNT) return "";
-    std::vector<kept_file> files = kept_files();
-    return match_entries(g, files)[entry];
+    if (entry < 0 || entry >= HIGH_SCORE_COUNT) return "";
+    return table_replay_paths(g)[entry];
 }
 
 void keep_replay_for_entry(game_record *g, int score, const char *name) {

@@ -18,7 +18,6 @@
 #include "world/world.h"
 
 #include <SDL/SDL_keysym.h>
-#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -238,25 +237,6 @@ void chosen_keys(int key) {
     }
 }
 
-std::string read_replay_file(const std::string &path, replay *r) {
-    FILE *f = open_file(path.c_str(), "rb");
-    if (!f) return std::string("cannot read: ") + strerror(errno);
-    std::vector<uint8_t> bytes;
-    uint8_t block[65536];
-    size_t n;
-    // A replay of a day's play is far below this; anything larger is not one.
-    constexpr size_t MOST = 64u << 20;
-    while ((n = fread(block, 1, sizeof block, f)) > 0 && bytes.size() <= MOST)
-        bytes.insert(bytes.end(), block, block + n);
-    bool failed = ferror(f);
-    fclose(f);
-    if (failed) return "cannot read: input/output error";
-    if (bytes.size() > MOST) return "not a replay: larger than any replay";
-    std::string error; // "not a replay", or "damaged: " and what
-    if (!decode_replay(bytes.data(), bytes.size(), r, &error)) return error;
-    return "";
-}
-
 } // namespace
 
 title_table_view title_table;
@@ -269,14 +249,15 @@ std::string watch_replay_path(const std::string &path, int how) {
     // A replay the player asks for takes the place of one the title put on by itself.
     if (watch.active && watch.how == WATCH_ATTRACT && how == WATCH_CHOSEN) {
         replay r;
-        if (std::string reason = read_replay_file(path, &r); !reason.empty()) return reason;
+        std::string reason;
+        if (!read_replay_file(path.c_str(), &r, &reason)) return reason;
         leave();
     }
     if (watch.active || !game || (game->flags & (FLAG_PLAYING | FLAG_MENU | FLAG_QUALIFIES)))
         return "the title is not on screen: a game, the menu, the name entry or a replay is";
     replay r;
-    std::string reason = read_replay_file(path, &r);
-    if (!reason.empty()) return reason;
+    std::string reason;
+    if (!read_replay_file(path.c_str(), &r, &reason)) return reason;
     // The title does not show by itself what it cannot play.
     if (r.simulation != SIMULATION_VERSION && how == WATCH_ATTRACT) return "another simulation version";
     watch = watch_state{};
