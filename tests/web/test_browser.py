@@ -63,16 +63,7 @@ def blocks(width, height, data, rows):
 
 
 def png_blocks(path_or_bytes, rows):
-    import harness
-    path = path_or_bytes
-    if isinstance(path_or_bytes, bytes):
-        path = os.path.join(os.environ.get("TMPDIR", "/tmp"), "hollowmere-web-title.png")
-        with open(path, "wb") as f:
-            f.write(path_or_bytes)
-    w, h, data = harness.read_png_bytes(path)
-    if (w, h) != (640, 480):
-        raise RuntimeError("picture is %d x %d" % (w, h))
-    return blocks(w, h, data, rows)
+    return blocks(640, 480, picture_bytes(path_or_bytes), rows)
 
 
 def count_pixels(png, rows, columns, test):
